@@ -1,0 +1,622 @@
+// ktv-bench: how the visit lists behave when the venue has kept a million visits.
+//
+// The parent process builds two venue databases (1 000 and 1 000 000 visits) and measures each one in a
+// child process of its own, so that the peak memory it reports is that of opening and browsing the
+// database, not of filling it.
+//
+//   ktv-bench [--keep DIR] [--repeat N]
+//
+// --keep DIR keeps the generated databases in DIR/1k and DIR/1m and reuses them on the next run.
+
+#include "peakmemory.h"
+
+#include "store/cursor.h"
+#include "store/database.h"
+#include "store/fieldvalue.h"
+#include "store/storeerror.h"
+#include "store/tables.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <random>
+#include <vector>
+
+using namespace ktv;
+
+namespace {
+
+// --- output ----------------------------------------------------------------------------------------
+
+void say(const QString &line)
+{
+    std::fputs(line.toUtf8().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+void complain(const QString &line)
+{
+    std::fputs(line.toUtf8().constData(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+// --- the generated venues --------------------------------------------------------------------------
+
+struct Venue
+{
+    QString folderName;
+    int members;
+    int visits;
+    int lines;
+};
+
+const Venue kSmall{QStringLiteral("1k"), 100, 1000, 3000};
+const Venue kLarge{QStringLiteral("1m"), 100000, 1000000, 3000000};
+constexpr int kOpenVisits = 20;
+const QString kCompleteMarker = QStringLiteral("complete");
+
+const QString &settled()
+{
+    static const QString s = QStringLiteral("结清");
+    return s;
+}
+
+const QStringList &roomNumbers()
+{
+    static const QStringList rooms{QStringLiteral("101"), QStringLiteral("102"), QStringLiteral("103"),
+                                   QStringLiteral("201"), QStringLiteral("202"), QStringLiteral("203"),
+                                   QStringLiteral("204"), QStringLiteral("205")};
+    return rooms;
+}
+
+// Ten visits left unsettled long ago, scattered through the history, and ten among the newest: a list of
+// open visits must not cost more because the old ones lie far apart.
+std::vector<int> openSerials(int visits)
+{
+    std::vector<int> serials;
+    for (int k = 0; k < kOpenVisits / 2; ++k)
+        serials.push_back(int(qint64(k + 1) * visits / (kOpenVisits / 2 + 1)));
+    for (int k = 0; k < kOpenVisits / 2; ++k)
+        serials.push_back(visits - 3 * k);
+    std::sort(serials.begin(), serials.end());
+    return serials;
+}
+
+QVariant nullText()
+{
+    return QVariant(QMetaType(QMetaType::QString));
+}
+QVariant nullNumber()
+{
+    return QVariant(QMetaType(QMetaType::Double));
+}
+
+// One prepared INSERT reused for every row.
+class Inserter
+{
+public:
+    Inserter(Database &db, const QString &table, const QStringList &columns) : m_db(db)
+    {
+        QStringList marks;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            marks << QStringLiteral("?");
+        m_query = db.prepare(QStringLiteral("INSERT INTO \"%1\" (\"%2\") VALUES (%3)")
+                                 .arg(table, columns.join(QLatin1String("\", \"")), marks.join(QLatin1Char(','))));
+    }
+
+    void row(std::initializer_list<QVariant> values)
+    {
+        int i = 0;
+        for (const QVariant &v : values)
+            m_query.bindValue(i++, v);
+        m_db.exec(m_query);
+    }
+
+private:
+    Database &m_db;
+    QSqlQuery m_query;
+};
+
+// Big transactions, but not one of three million rows: the write-ahead log would grow to the table's size.
+void inChunks(Database &db, int count, const std::function<void(int)> &write)
+{
+    constexpr int kChunk = 250000;
+    for (int from = 0; from < count; from += kChunk) {
+        Transaction tx(db);
+        const int to = std::min(count, from + kChunk);
+        for (int i = from; i < to; ++i)
+            write(i);
+        tx.commit();
+    }
+}
+
+QString memberId(int n)
+{
+    return QStringLiteral("%1").arg(n, 7, 10, QLatin1Char('0'));
+}
+
+// In UTC: the stored text is the same, and local time would cost a time-zone lookup per row.
+QDateTime visitStart(int serial)
+{
+    static const QDateTime base(QDate(2000, 1, 1), QTime(10, 0), Qt::UTC);
+    return base.addSecs(qint64(serial) * 600);
+}
+
+void fill(Database &db, const Venue &venue)
+{
+    std::mt19937 rng(20060801u + unsigned(venue.visits));
+    const auto pick = [&rng](int n) { return int(rng() % unsigned(n)); };
+    const QDate firstDay(2000, 1, 1);
+
+    // This connection only: a lost bench file is made again, and a big page cache keeps the index inserts in memory.
+    db.run(QStringLiteral("PRAGMA synchronous=OFF"));
+    db.run(QStringLiteral("PRAGMA cache_size=-65536"));
+
+    {
+        Transaction tx(db);
+        Inserter rooms(db, QStringLiteral("room"),
+                       {QStringLiteral("Room_id"), QStringLiteral("Room_guige"), QStringLiteral("Room_sfbiaozhun"),
+                        QStringLiteral("Room_used"), QStringLiteral("Room_feiyong1")});
+        for (const QString &room : roomNumbers())
+            rooms.row({room, room.endsWith(QLatin1Char('5')) ? QStringLiteral("大") : QStringLiteral("小"), 60.0,
+                       tables::no, 60.0});
+        Inserter drinks(db, QStringLiteral("Pear"),
+                        {QStringLiteral("Pear_bm"), QStringLiteral("Pear_name"), QStringLiteral("Pear_price")});
+        for (int d = 1; d <= 10; ++d)
+            drinks.row({QStringLiteral("D%1").arg(d, 3, 10, QLatin1Char('0')), QStringLiteral("饮品%1").arg(d),
+                        5.0 * d + 0.5});
+        tx.commit();
+    }
+
+    Inserter members(db, QStringLiteral("Customers"),
+                     {QStringLiteral("Customers_id"), QStringLiteral("Customers_name"),
+                      QStringLiteral("Customers_sfzh"), QStringLiteral("Customers_phone"),
+                      QStringLiteral("Customers_zcsj"), QStringLiteral("Customers_zjxfsj"),
+                      QStringLiteral("Customers_ljxf"), QStringLiteral("Customers_zkl"),
+                      QStringLiteral("Customers_dizhi"), QStringLiteral("Customers_hyjb")});
+    inChunks(db, venue.members, [&](int i) {
+        const int n = i + 1;
+        members.row({memberId(n), QStringLiteral("会员%1").arg(n),
+                     QStringLiteral("11010119800101%1").arg(n % 10000, 4, 10, QLatin1Char('0')),
+                     QStringLiteral("139%1").arg(n, 8, 10, QLatin1Char('0')),
+                     firstDay.addDays(pick(2000)).toString(QStringLiteral("yyyy-MM-dd")),
+                     fieldvalue::dateTimeStorageForm(visitStart(1 + pick(venue.visits))), 100.0 + pick(100000) / 10.0,
+                     pick(2) ? 0.9 : 0.85, QStringLiteral("某区某路%1号").arg(pick(500)),
+                     pick(3) ? QStringLiteral("银卡") : QStringLiteral("金卡")});
+    });
+
+    const std::vector<int> open = openSerials(venue.visits);
+    Inserter visits(db, QStringLiteral("Openroom"),
+                    {QStringLiteral("Openroom_Lishui"), QStringLiteral("Openroom_Customers_id"),
+                     QStringLiteral("Openroom_room_id"), QStringLiteral("Openroom_begintime"),
+                     QStringLiteral("Openroom_endtime"), QStringLiteral("Openroom_usedminute"),
+                     QStringLiteral("Openroom_youhuminute"), QStringLiteral("Openroom_room_zhelu"),
+                     QStringLiteral("Openroom_customer_zhelu"), QStringLiteral("Openroom_jbxf"),
+                     QStringLiteral("Openroom_jiushui"), QStringLiteral("Openroom_yingfu"),
+                     QStringLiteral("Openroom_shifu"), QStringLiteral("Openroom_zhaoling"),
+                     QStringLiteral("Openroom_beizhu"), QStringLiteral("Openroom_leijifou")});
+    inChunks(db, venue.visits, [&](int i) {
+        const int serial = i + 1;
+        const QDateTime start = visitStart(serial);
+        const QVariant member = pick(10) < 7 ? QVariant(memberId(1 + pick(venue.members))) : nullText();
+        const QString room = roomNumbers().at(pick(int(roomNumbers().size())));
+        const auto openAt = std::lower_bound(open.begin(), open.end(), serial);
+        if (openAt != open.end() && *openAt == serial) {
+            // An open visit's remark is empty (null, or an empty text from older data) or anything but 结清.
+            const int k = int(openAt - open.begin());
+            // (A null QString would be bound as NULL; QStringLiteral("") is an empty, non-null text.)
+            const QVariant remark = k % 3 == 0   ? nullText()
+                                    : k % 3 == 1 ? QVariant(QStringLiteral(""))
+                                                 : QVariant(QStringLiteral("挂账"));
+            visits.row({serial, member, room, fieldvalue::dateTimeStorageForm(start), nullText(), nullNumber(),
+                        nullNumber(), 1.0, member.isNull() ? 1.0 : 0.9, nullNumber(), nullNumber(), nullNumber(),
+                        nullNumber(), nullNumber(), remark, tables::no});
+            return;
+        }
+        const int minutes = 30 + pick(300);
+        const double charge = minutes * 1.0; // 60 an hour
+        const double drinks = pick(50) * 3.5;
+        const double due = charge + drinks;
+        const double paid = std::ceil(due / 50.0) * 50.0;
+        visits.row({serial, member, room, fieldvalue::dateTimeStorageForm(start),
+                    fieldvalue::dateTimeStorageForm(start.addSecs(minutes * 60)), minutes, pick(3) * 10, 1.0,
+                    member.isNull() ? 1.0 : 0.9, charge, drinks, due, paid, paid - due, settled(),
+                    member.isNull() ? tables::no : tables::yes});
+    });
+
+    Inserter lines(db, QStringLiteral("Callpear"),
+                   {QStringLiteral("Openroom_lishu"), QStringLiteral("Pear_id"), QStringLiteral("Pear_price"),
+                    QStringLiteral("Pear_shuliang"), QStringLiteral("Pear_calltime")});
+    inChunks(db, venue.lines, [&](int j) {
+        const int serial = int(qint64(j) * venue.visits / venue.lines) + 1;
+        const int d = 1 + pick(10);
+        lines.row({serial, QStringLiteral("D%1").arg(d, 3, 10, QLatin1Char('0')), 5.0 * d + 0.5, 1 + pick(6),
+                   fieldvalue::dateTimeStorageForm(visitStart(serial).addSecs(60 * (1 + pick(120))))});
+    });
+
+    db.run(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+}
+
+// Returns the venue's data folder, generating it unless a complete one is already there.
+QString prepareVenue(const QString &root, const Venue &venue)
+{
+    const QString folder = QDir(root).filePath(venue.folderName);
+    QDir dir(folder);
+    if (dir.exists(kCompleteMarker)) {
+        say(QStringLiteral("Reusing %1").arg(QDir::toNativeSeparators(folder)));
+        return folder;
+    }
+    // Left half-made by an interrupted run: remove only what a run makes.
+    for (const QString &name : {QStringLiteral("ktv.db"), QStringLiteral("ktv.db-wal"), QStringLiteral("ktv.db-shm")})
+        dir.remove(name);
+
+    say(QStringLiteral("Generating %1 members, %2 visits (%3 open), %4 order lines in %5 ...")
+            .arg(venue.members)
+            .arg(venue.visits)
+            .arg(kOpenVisits)
+            .arg(venue.lines)
+            .arg(QDir::toNativeSeparators(folder)));
+    QElapsedTimer timer;
+    timer.start();
+    {
+        std::unique_ptr<Database> db = Database::create(folder);
+        fill(*db, venue);
+    }
+    QFile marker(dir.filePath(kCompleteMarker));
+    if (!marker.open(QIODevice::WriteOnly))
+        throw StoreError(QStringLiteral("cannot write %1").arg(marker.fileName()));
+    say(QStringLiteral("  done in %1 s, file %2 MB")
+            .arg(timer.elapsed() / 1000.0, 0, 'f', 1)
+            .arg(QFileInfo(Database::fileNameIn(folder)).size() / 1048576.0, 0, 'f', 1));
+    return folder;
+}
+
+// --- measuring, in the child process ---------------------------------------------------------------
+
+struct Timing
+{
+    qint64 first = 0;
+    qint64 best = 0;
+    qint64 median = 0;
+};
+
+Timing timeRepeatedly(int repeat, const std::function<qint64()> &once)
+{
+    std::vector<qint64> ns;
+    for (int i = 0; i < repeat; ++i)
+        ns.push_back(once());
+    Timing t;
+    t.first = ns.front();
+    std::sort(ns.begin(), ns.end());
+    t.best = ns.front();
+    t.median = ns[ns.size() / 2];
+    return t;
+}
+
+// The statements the cursor issues for these operations (see Cursor::loadKeys and Cursor::locate), so that
+// their plans can be shown.
+const QString kOrder = QStringLiteral(" ORDER BY \"Openroom_Lishui\" DESC, rowid DESC");
+const QString kFilteredKeys =
+    QStringLiteral("SELECT rowid FROM \"Openroom\" WHERE \"Openroom_beizhu\" IS NOT ?") + kOrder;
+const QString kLocateSerial =
+    QStringLiteral("SELECT rowid FROM \"Openroom\" WHERE \"Openroom_beizhu\" IS NOT ? AND \"Openroom_Lishui\" = ?") +
+    kOrder + QStringLiteral(" LIMIT 1");
+const QString kLocateRoom = QStringLiteral("SELECT rowid FROM \"Openroom\" WHERE \"Openroom_beizhu\" IS NOT ? AND "
+                                           "substr(\"Openroom_room_id\", 1, 2) = ?") +
+                            kOrder + QStringLiteral(" LIMIT 1");
+const QString kAllKeys = QStringLiteral("SELECT rowid FROM \"Openroom\"") + kOrder;
+
+QString planOf(Database &db, const QString &sql, const QVariantList &binds)
+{
+    QSqlQuery query = db.run(QStringLiteral("EXPLAIN QUERY PLAN ") + sql, binds);
+    QStringList steps;
+    const int detail = query.record().indexOf(QStringLiteral("detail"));
+    while (query.next())
+        steps << query.value(detail).toString();
+    return steps.join(QLatin1String(" / "));
+}
+
+qint64 scalar(Database &db, const QString &sql, const QVariantList &binds = {})
+{
+    QSqlQuery query = db.run(sql, binds);
+    return query.next() ? query.value(0).toLongLong() : -1;
+}
+
+void openVisitList(Cursor &c, bool filtered)
+{
+    c.setIndexName(QStringLiteral("openroom_id"));
+    if (filtered) {
+        c.setFilter(QStringLiteral("Openroom_beizhu<>'结清'"));
+        c.setFiltered(true);
+    }
+    c.open();
+}
+
+int measure(const QString &folder, int repeat)
+{
+    QElapsedTimer startup;
+    startup.start();
+    std::unique_ptr<Database> db = Database::open(folder);
+    say(QStringLiteral("startup %1").arg(startup.nsecsElapsed()));
+
+    const qint64 visits = scalar(*db, QStringLiteral("SELECT count(*) FROM Openroom"));
+    const qint64 openCount =
+        scalar(*db, QStringLiteral("SELECT count(*) FROM Openroom WHERE Openroom_beizhu IS NOT ?"), {settled()});
+    // The oldest open visit lies deep in the history; the newest open one in a 20x room is what a search finds.
+    const qint64 serial = scalar(
+        *db, QStringLiteral("SELECT min(Openroom_Lishui) FROM Openroom WHERE Openroom_beizhu IS NOT ?"), {settled()});
+    const qint64 newestIn20 =
+        scalar(*db,
+               QStringLiteral("SELECT max(Openroom_Lishui) FROM Openroom WHERE Openroom_beizhu IS NOT ? AND "
+                              "Openroom_room_id LIKE '20%'"),
+               {settled()});
+    say(QStringLiteral("visits %1").arg(visits));
+
+    say(QStringLiteral("plan filteredOpen %1").arg(planOf(*db, kFilteredKeys, {settled()})));
+    say(QStringLiteral("plan locateSerial %1").arg(planOf(*db, kLocateSerial, {settled(), serial})));
+    say(QStringLiteral("plan locateRoom %1").arg(planOf(*db, kLocateRoom, {settled(), QStringLiteral("20")})));
+    say(QStringLiteral("plan unfilteredLast %1").arg(planOf(*db, kAllKeys, {})));
+
+    bool ok = true;
+    const auto check = [&ok](bool good, const QString &what) {
+        if (!good) {
+            ok = false;
+            complain(QStringLiteral("wrong result: ") + what);
+        }
+    };
+    qint64 sink = 0; // keeps the reads from being optimised away
+
+    const auto report = [](const char *key, const Timing &t) {
+        say(QStringLiteral("op %1 %2 %3 %4").arg(QLatin1String(key)).arg(t.first).arg(t.best).arg(t.median));
+    };
+
+    report("filteredOpen", timeRepeatedly(repeat, [&] {
+               QElapsedTimer timer;
+               timer.start();
+               Cursor c(*db, tables::openroom());
+               openVisitList(c, true);
+               const qint64 first = c.integer(QStringLiteral("Openroom_Lishui"));
+               sink += c.text(QStringLiteral("Openroom_room_id")).size();
+               const qint64 ns = timer.nsecsElapsed();
+               check(c.recordCount() == openCount, QStringLiteral("filtered count %1").arg(c.recordCount()));
+               check(first == visits, QStringLiteral("newest open visit %1").arg(first));
+               return ns;
+           }));
+
+    // The same without reading a record: the part that depends on the size of the table.
+    report("filteredKeys", timeRepeatedly(repeat, [&] {
+               QElapsedTimer timer;
+               timer.start();
+               Cursor c(*db, tables::openroom());
+               openVisitList(c, true);
+               const qint64 ns = timer.nsecsElapsed();
+               check(c.recordCount() == openCount, QStringLiteral("filtered count %1").arg(c.recordCount()));
+               return ns;
+           }));
+
+    // A locate moves to the record; reading its fields is timed with the open above.
+    report("locateSerial", timeRepeatedly(repeat, [&] {
+               Cursor c(*db, tables::openroom());
+               openVisitList(c, true);
+               QElapsedTimer timer;
+               timer.start();
+               const bool found = c.locate(QStringLiteral("Openroom_Lishui"), serial);
+               const qint64 ns = timer.nsecsElapsed();
+               check(found && c.integer(QStringLiteral("Openroom_Lishui")) == serial,
+                     QStringLiteral("locate serial %1").arg(serial));
+               return ns;
+           }));
+
+    report("locateRoom", timeRepeatedly(repeat, [&] {
+               Cursor c(*db, tables::openroom());
+               openVisitList(c, true);
+               QElapsedTimer timer;
+               timer.start();
+               const bool found =
+                   c.locate(QStringLiteral("Openroom_room_id"), QStringLiteral("20"), LocateOption::PartialKey);
+               const qint64 ns = timer.nsecsElapsed();
+               check(found && c.integer(QStringLiteral("Openroom_Lishui")) == newestIn20,
+                     QStringLiteral("locate room 20x found %1").arg(c.integer(QStringLiteral("Openroom_Lishui"))));
+               return ns;
+           }));
+
+    report("unfilteredLast", timeRepeatedly(repeat, [&] {
+               QElapsedTimer timer;
+               timer.start();
+               Cursor c(*db, tables::openroom());
+               openVisitList(c, false);
+               c.last();
+               const qint64 oldest = c.integer(QStringLiteral("Openroom_Lishui"));
+               sink += c.text(QStringLiteral("Openroom_begintime")).size();
+               const qint64 ns = timer.nsecsElapsed();
+               check(c.recordCount() == visits && oldest == 1, QStringLiteral("unfiltered last %1").arg(oldest));
+               return ns;
+           }));
+
+    say(QStringLiteral("peak %1").arg(bench::peakResidentBytes()));
+    say(QStringLiteral("sink %1").arg(sink));
+    return ok ? 0 : 1;
+}
+
+// --- the parent: run the children, print the table ------------------------------------------------
+
+struct Results
+{
+    qint64 visits = 0;
+    qint64 startup = 0;
+    qint64 peak = -1;
+    QMap<QString, Timing> ops;
+    QMap<QString, QString> plans;
+};
+
+std::optional<Results> measureInChild(const QString &folder, int repeat)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--measure"), folder, QStringLiteral("--repeat"), QString::number(repeat)});
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
+        complain(QStringLiteral("measuring %1 failed (exit code %2)").arg(folder).arg(child.exitCode()));
+        return std::nullopt;
+    }
+    Results r;
+    const QStringList lines = QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'));
+    for (const QString &line : lines) {
+        const QStringList w = line.split(QLatin1Char(' '));
+        if (w.size() >= 5 && w[0] == QLatin1String("op"))
+            r.ops[w[1]] = Timing{w[2].toLongLong(), w[3].toLongLong(), w[4].toLongLong()};
+        else if (w.size() >= 3 && w[0] == QLatin1String("plan"))
+            r.plans[w[1]] = line.section(QLatin1Char(' '), 2);
+        else if (w.size() == 2 && w[0] == QLatin1String("startup"))
+            r.startup = w[1].toLongLong();
+        else if (w.size() == 2 && w[0] == QLatin1String("visits"))
+            r.visits = w[1].toLongLong();
+        else if (w.size() == 2 && w[0] == QLatin1String("peak"))
+            r.peak = w[1].toLongLong();
+    }
+    return r;
+}
+
+QString ms(qint64 ns)
+{
+    return QString::number(ns / 1e6, 'f', 3);
+}
+
+QString cell(const QString &text, int width)
+{
+    return text.leftJustified(width);
+}
+QString rcell(const QString &text, int width)
+{
+    return text.rightJustified(width);
+}
+
+int run(const QString &root, int repeat)
+{
+    const QString smallFolder = prepareVenue(root, kSmall);
+    const QString largeFolder = prepareVenue(root, kLarge);
+
+    say(QStringLiteral("Measuring (%1 repetitions each, a fresh cursor every time) ...").arg(repeat));
+    const std::optional<Results> small = measureInChild(smallFolder, repeat);
+    const std::optional<Results> large = measureInChild(largeFolder, repeat);
+    if (!small || !large)
+        return 1;
+
+    struct Row
+    {
+        const char *key;
+        const char *label;
+    };
+    const Row rows[] = {
+        {"filteredOpen", "open filtered visit list + read record"},
+        {"filteredKeys", "  (the open alone, no record read)"},
+        {"locateSerial", "locate Openroom_Lishui (serial)"},
+        {"locateRoom", "locate Openroom_room_id '20' partial"},
+        {"unfilteredLast", "open unfiltered visit list + last"},
+    };
+
+    say(QString());
+    // Best of the repetitions for the comparisons: on a busy machine the others mostly measure the neighbours.
+    say(QStringLiteral("Times in ms; the ratio compares the best runs (%1 visits | %2 visits)")
+            .arg(small->visits)
+            .arg(large->visits));
+    say(cell(QStringLiteral("operation"), 40) + rcell(QStringLiteral("best 1k"), 10) +
+        rcell(QStringLiteral("best 1M"), 10) + rcell(QStringLiteral("ratio"), 8) +
+        rcell(QStringLiteral("median 1k"), 11) + rcell(QStringLiteral("median 1M"), 11) +
+        rcell(QStringLiteral("first 1k"), 10) + rcell(QStringLiteral("first 1M"), 10));
+    for (const Row &row : rows) {
+        const Timing s = small->ops.value(QLatin1String(row.key));
+        const Timing l = large->ops.value(QLatin1String(row.key));
+        say(cell(QLatin1String(row.label), 40) + rcell(ms(s.best), 10) + rcell(ms(l.best), 10) +
+            rcell(QString::number(double(l.best) / double(std::max<qint64>(1, s.best)), 'f', 2), 8) +
+            rcell(ms(s.median), 11) + rcell(ms(l.median), 11) + rcell(ms(s.first), 10) + rcell(ms(l.first), 10));
+    }
+    say(cell(QStringLiteral("Database::open (once, with quick_check)"), 40) + rcell(ms(small->startup), 10) +
+        rcell(ms(large->startup), 10));
+
+    say(QString());
+    say(QStringLiteral("Query plans at 1M:"));
+    for (const Row &row : rows) {
+        if (large->plans.contains(QLatin1String(row.key)))
+            say(QStringLiteral("  %1: %2").arg(QLatin1String(row.key), large->plans.value(QLatin1String(row.key))));
+    }
+
+    bool allMet = true;
+    const auto target = [&allMet](const QString &what, bool met, const QString &figure) {
+        allMet = allMet && met;
+        say(cell(what, 52) + cell(figure, 22) + (met ? QStringLiteral("PASS") : QStringLiteral("MISS")));
+    };
+    const auto ratio = [&](const char *key) {
+        return double(large->ops.value(QLatin1String(key)).best) /
+               double(std::max<qint64>(1, small->ops.value(QLatin1String(key)).best));
+    };
+    say(QString());
+    say(QStringLiteral("Targets:"));
+    for (const char *key : {"filteredOpen", "locateSerial", "locateRoom"}) {
+        const double r = ratio(key);
+        target(QStringLiteral("%1 at 1M <= 2x its cost at 1k").arg(QLatin1String(key)), r <= 2.0,
+               QStringLiteral("%1x").arg(r, 0, 'f', 2));
+    }
+    const qint64 unfiltered = large->ops.value(QStringLiteral("unfilteredLast")).median;
+    target(QStringLiteral("unfiltered open + last at 1M < 1 s (median)"), unfiltered < 1000000000,
+           QStringLiteral("%1 ms").arg(ms(unfiltered)));
+    target(QStringLiteral("peak memory of the 1M run < 200 MB"), large->peak >= 0 && large->peak < 200LL * 1048576,
+           QStringLiteral("%1 MB").arg(large->peak / 1048576.0, 0, 'f', 1));
+    target(QStringLiteral("filtered open reads the open_visits index"),
+           large->plans.value(QStringLiteral("filteredOpen")).contains(QLatin1String("open_visits")),
+           QStringLiteral("(plan above)"));
+    say(QStringLiteral("(peak memory of the 1k run: %1 MB)").arg(small->peak / 1048576.0, 0, 'f', 1));
+    return allMet ? 0 : 2;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Times the visit lists on venue databases of 1k and 1M visits."));
+    parser.addHelpOption();
+    const QCommandLineOption keep(QStringLiteral("keep"),
+                                  QStringLiteral("Keep the generated databases in <dir> and reuse them next time."),
+                                  QStringLiteral("dir"));
+    const QCommandLineOption repeat(QStringLiteral("repeat"), QStringLiteral("Repetitions of each operation."),
+                                    QStringLiteral("n"), QStringLiteral("21"));
+    QCommandLineOption measureOnly(QStringLiteral("measure"), QStringLiteral("Measure one database folder (internal)."),
+                                   QStringLiteral("dir"));
+    measureOnly.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({keep, repeat, measureOnly});
+    parser.process(app);
+
+    const int repetitions = std::max(1, parser.value(repeat).toInt());
+    try {
+        if (parser.isSet(measureOnly))
+            return measure(parser.value(measureOnly), repetitions);
+        if (parser.isSet(keep))
+            return run(parser.value(keep), repetitions);
+        QTemporaryDir scratch;
+        if (!scratch.isValid()) {
+            complain(QStringLiteral("cannot make a temporary folder: %1").arg(scratch.errorString()));
+            return 1;
+        }
+        return run(scratch.path(), repetitions);
+    } catch (const StoreError &e) {
+        complain(e.message());
+        return 1;
+    }
+}

@@ -1,0 +1,116 @@
+#include "formmain.h"
+
+#include "membertidying.h"
+
+#include "board/roomboard.h"
+#include "store/datamodule.h"
+#include "widgets/platform.h"
+#include "widgets/statuspanels.h"
+
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace ktv {
+
+QString TFormMain::webAddress() { return QStringLiteral("https://www.rivivizev.example/"); }
+
+TFormMain::TFormMain(TDataModule1 &data, const Platform &platform, QWidget *parent)
+    : QMainWindow(parent), m_data(data), m_platform(platform)
+{
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QStringLiteral("欢歌RIVivizevV2006.8 网址：") + webAddress());
+
+    m_status = new StatusPanels({100, 100, 100, 150}, this);
+    m_status->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(m_status);
+
+    auto *toolbar = addToolBar(QStringLiteral("ToolBar1"));
+    toolbar->setObjectName(QStringLiteral("ToolBar1"));
+    toolbar->setMovable(false);
+    m_refresh = new QToolButton(toolbar);
+    m_refresh->setObjectName(QStringLiteral("SpeedButtonRefreshRoomStata"));
+    m_refresh->setText(QStringLiteral("刷新客房状态"));
+    toolbar->addWidget(m_refresh);
+
+    m_board = new RoomBoard(m_data, *m_status, m_platform, this);
+    setCentralWidget(m_board);
+    connect(m_refresh, &QToolButton::clicked, this,
+            [this] { runGuarded(m_platform.dialogs, [this] { m_board->SpeedButtonRefreshRoomStataClick(); }); });
+
+    buildMenu();
+}
+
+QAction *TFormMain::addEntry(QMenu *menu, const char *name, const QString &caption)
+{
+    QAction *entry = menu->addAction(caption);
+    entry->setObjectName(QLatin1String(name));
+    entry->setEnabled(false); // enabled when its screen is wired up
+    return entry;
+}
+
+void TFormMain::buildMenu()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto addMenu = [bar](const char *name, const QString &caption) {
+        QMenu *menu = bar->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
+        menu->menuAction()->setObjectName(QLatin1String(name));
+        return menu;
+    };
+
+    QMenu *kehu = addMenu("kehu", QStringLiteral("&C会员管理"));
+    addEntry(kehu, "kehuzhuce", QStringLiteral("&D会员注册"));
+    addEntry(kehu, "kehuchaxun", QStringLiteral("&F会员查询"));
+    addEntry(kehu, "xfls", QStringLiteral("&H消费历史"));
+    addEntry(kehu, "M1", QStringLiteral("&M会员资料"));
+    kehu->addSeparator()->setObjectName(QStringLiteral("N1"));
+    QAction *bye = addEntry(kehu, "bye", QStringLiteral("&Q退出系统"));
+    bye->setEnabled(true);
+    connect(bye, &QAction::triggered, this, &TFormMain::byeClick);
+
+    QMenu *fangjian = addMenu("fangjian", QStringLiteral("&R房间管理"));
+    addEntry(fangjian, "fangjiandj", QStringLiteral("&D房间登记"));
+    addEntry(fangjian, "Fjfy", QStringLiteral("&L房间费用"));
+    addEntry(fangjian, "kfcx", QStringLiteral("&F房间浏览"));
+    addEntry(fangjian, "kanfang", QStringLiteral("&O开房登记"));
+    addEntry(fangjian, "jiezhang", QStringLiteral("&M退房结帐"));
+    addEntry(fangjian, "Printpaper", QStringLiteral("&P打印小票"));
+
+    QMenu *pcduan = addMenu("pcduan", QStringLiteral("&KTV客户端管理"));
+    addEntry(pcduan, "khdll", QStringLiteral("&V客户端浏览/控制"));
+    addEntry(pcduan, "khdfjpd", QStringLiteral("&T客户端客房配对"));
+    addEntry(pcduan, "ktkhd", QStringLiteral("&O开通客户端登记"));
+
+    QMenu *jiushui = addMenu("jiushui", QStringLiteral("&P酒水管理"));
+    addEntry(jiushui, "jsxx", QStringLiteral("&I酒水信息管理"));
+    addEntry(jiushui, "jsps", QStringLiteral("&G酒水配送"));
+
+    QMenu *system = addMenu("SystemSet", QStringLiteral("&S系统设置"));
+    addEntry(system, "ZapData", QStringLiteral("&Z数据库初始化"));
+
+    QMenu *help = addMenu("help", QStringLiteral("&H帮助"));
+    addEntry(help, "guanyu", QStringLiteral("&A关于..."));
+    addEntry(help, "web", QStringLiteral("&W网上资源"));
+}
+
+QAction *TFormMain::menuEntry(const QString &name) const
+{
+    const QList<QAction *> found = menuBar()->findChildren<QAction *>(name);
+    for (QAction *a : found) {
+        if (!a->menu())
+            return a;
+    }
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+void TFormMain::FormCreate()
+{
+    tidyMembers(*m_data.TableCustomers, m_data.clock().now());
+    m_refresh->click();
+}
+
+void TFormMain::byeClick() { close(); }
+
+} // namespace ktv

@@ -1,0 +1,47 @@
+#include "formmain.h"
+#include "startup.h"
+
+#include "store/clock.h"
+#include "widgets/platform.h"
+#include "widgets/qtplatform.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ktv"));
+    QApplication::setApplicationDisplayName(QStringLiteral("ZUZ ozir"));
+
+    ktv::QtDialogs dialogs;
+    ktv::QtBeeper beeper;
+    ktv::SystemClock clock;
+    ktv::QtWebOpener web;
+    ktv::Platform platform{dialogs, beeper, clock, web};
+
+    const ktv::StartOptions options = ktv::parseStartOptions(QApplication::arguments());
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "ktv: %s\n", qPrintable(options.error));
+        return 2;
+    }
+    if (!options.createFolder.isEmpty()) {
+        const QString error = ktv::createVenueData(options.createFolder, options.demo, platform);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "ktv: %s\n", qPrintable(error));
+            return 1;
+        }
+        std::printf("ktv: created a venue database in %s\n", qPrintable(options.createFolder));
+        return 0;
+    }
+
+    QString error;
+    std::unique_ptr<ktv::Program> program = ktv::startProgram(options.dataFolder, platform, &error);
+    if (!program) {
+        std::fprintf(stderr, "ktv: %s\n", qPrintable(error));
+        return 1;
+    }
+    dialogs.setParentWidget(program->main.get());
+    return app.exec();
+}

@@ -1,0 +1,77 @@
+#include "startup.h"
+
+#include "formmain.h"
+
+#include "store/database.h"
+#include "store/datamodule.h"
+#include "store/demodata.h"
+#include "store/storeerror.h"
+#include "widgets/platform.h"
+
+#include <QCommandLineParser>
+
+namespace ktv {
+
+Program::~Program()
+{
+    // Windows go first: they hold cursors on the database.
+    main.reset();
+    data.reset();
+    db.reset();
+}
+
+StartOptions parseStartOptions(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"), QStringLiteral("The venue's data folder."),
+                                     QStringLiteral("DIR"));
+    const QCommandLineOption createData(QStringLiteral("create-data"),
+                                        QStringLiteral("Create a new, empty venue database in DIR and stop."),
+                                        QStringLiteral("DIR"));
+    const QCommandLineOption demo(QStringLiteral("demo"),
+                                  QStringLiteral("With --create-data: add the demo rooms, drinks and member."));
+    parser.addOptions({dataDir, createData, demo});
+    StartOptions options;
+    if (!parser.parse(arguments)) {
+        options.error = parser.errorText();
+        return options;
+    }
+    options.dataFolder = parser.isSet(dataDir) ? parser.value(dataDir) : Database::defaultFolder();
+    options.createFolder = parser.value(createData);
+    options.demo = parser.isSet(demo);
+    if (options.demo && options.createFolder.isEmpty())
+        options.error = QStringLiteral("--demo goes with --create-data");
+    return options;
+}
+
+std::unique_ptr<Program> startProgram(const QString &folder, const Platform &platform, QString *error)
+{
+    auto program = std::make_unique<Program>();
+    try {
+        program->db = Database::open(folder);
+        program->data = std::make_unique<TDataModule1>(*program->db, platform.clock);
+    } catch (const StoreError &e) {
+        platform.dialogs.showError(e.message());
+        if (error)
+            *error = e.message();
+        return nullptr;
+    }
+    program->main = std::make_unique<TFormMain>(*program->data, platform);
+    runGuarded(platform.dialogs, [&] { program->main->FormCreate(); });
+    program->main->showMaximized();
+    return program;
+}
+
+QString createVenueData(const QString &folder, bool demo, const Platform &platform)
+{
+    try {
+        auto db = Database::create(folder);
+        if (demo)
+            addDemoData(*db, platform.clock);
+    } catch (const StoreError &e) {
+        return e.message();
+    }
+    return {};
+}
+
+} // namespace ktv

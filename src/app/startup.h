@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace ktv {
+
+class Database;
+class TDataModule1;
+class TFormMain;
+struct Platform;
+
+// Everything that lives for the whole run, in the order it was created.
+struct Program
+{
+    std::unique_ptr<Database> db;
+    std::unique_ptr<TDataModule1> data;
+    std::unique_ptr<TFormMain> main;
+    ~Program();
+};
+
+struct StartOptions
+{
+    QString dataFolder;
+    QString createFolder; // set: create a new venue database there instead of starting
+    bool demo = false;
+    QString error;        // set when the command line could not be read
+};
+
+StartOptions parseStartOptions(const QStringList &arguments);
+
+// Opens the venue database in folder and builds the windows. A folder that cannot be opened is reported
+// through the platform's error display and gives no program; no window is shown then.
+std::unique_ptr<Program> startProgram(const QString &folder, const Platform &platform, QString *error = nullptr);
+
+// Creates a new venue database (with the demo rooms, drinks and reserved member when demo is set).
+// Returns an empty string, or what went wrong.
+QString createVenueData(const QString &folder, bool demo, const Platform &platform);
+
+} // namespace ktv

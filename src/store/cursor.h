@@ -1,0 +1,185 @@
+#pragma once
+
+#include "fielddef.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QObject>
+#include <QVariant>
+
+#include <functional>
+#include <vector>
+
+namespace ktv {
+
+class Database;
+
+enum class CursorState { Inactive, Browse, Edit, Insert };
+
+enum class LocateOption { CaseInsensitive = 0x1, PartialKey = 0x2 };
+Q_DECLARE_FLAGS(LocateOptions, LocateOption)
+Q_DECLARE_OPERATORS_FOR_FLAGS(LocateOptions)
+
+using Bookmark = qint64;
+
+// The navigational cursor the screens work through: a current record in an ordered, optionally filtered
+// or linked view of one table, with one record buffer for editing. It keeps only the row keys of its view
+// in memory and fetches rows when they are asked for; it holds no statement open between calls.
+class Cursor : public QObject
+{
+    Q_OBJECT
+public:
+    using Handler = std::function<void(Cursor &)>;
+
+    Cursor(Database &db, const TableDef &table, QObject *parent = nullptr);
+    ~Cursor() override;
+
+    Database &database() const { return m_db; }
+    const TableDef &table() const { return m_table; }
+    // The fields this cursor shows, in record order (a query may show fewer than the table has).
+    QList<FieldDef> fields() const;
+    int fieldCount() const { return int(m_columns.size()); }
+    const FieldDef &field(int column) const;
+    const FieldDef &field(const QString &name) const;
+    int columnOf(const QString &name) const; // -1 when not shown
+
+    // Configuration; changing it on an open cursor re-reads the view.
+    void setIndexName(const QString &indexName);
+    void setOrderFields(const QStringList &fields, bool descending = false);
+    void setFilter(const QString &expression); // "Field<>'value'" or "Field='value'"
+    void setFiltered(bool on);
+    bool isFiltered() const { return m_filtered; }
+    void setMasterLink(Cursor *master, const QStringList &masterFields, const QStringList &detailFields);
+    Cursor *master() const { return m_master; }
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool isReadOnly() const { return m_readOnly; }
+    void setColumns(const QStringList &fieldNames);
+
+    void open();
+    void close();
+    bool isOpen() const { return m_state != CursorState::Inactive; }
+
+    // Navigation. Moving first saves a changed pending record, or drops an unchanged one.
+    void first();
+    void prior();
+    void next();
+    void last();
+    void moveTo(int row);
+    bool bof() const { return m_bof; }
+    bool eof() const { return m_eof; }
+    int recordCount() const { return int(m_keys.size()); }
+    bool isEmpty() const { return m_keys.empty() && m_state != CursorState::Insert; }
+    int currentRow() const { return m_pos; }
+    Bookmark bookmark() const;
+    void gotoBookmark(Bookmark mark);
+    bool locate(const QString &fieldName, const QVariant &value, LocateOptions options = {});
+    void refresh();
+
+    // Editing.
+    CursorState state() const { return m_state; }
+    bool isEditing() const { return m_state == CursorState::Edit || m_state == CursorState::Insert; }
+    bool isModified() const { return m_modified; }
+    void edit();
+    void insert();
+    void append();
+    void post();
+    void cancel();
+    void remove();
+    void checkBrowseMode();
+
+    // Handlers run around every such operation, whoever starts it; a before-handler refuses by throwing.
+    void setBeforeInsert(Handler h) { m_beforeInsert = std::move(h); }
+    void setAfterInsert(Handler h) { m_afterInsert = std::move(h); }
+    void setBeforePost(Handler h) { m_beforePost = std::move(h); }
+    void setAfterPost(Handler h) { m_afterPost = std::move(h); }
+
+    // Fields of the current record (the record buffer while editing). An empty field is a null QVariant.
+    QVariant value(const QString &name) const;
+    bool isNull(const QString &name) const { return value(name).isNull(); }
+    QString text(const QString &name) const;
+    double number(const QString &name) const; // empty reads as 0
+    qint64 integer(const QString &name) const; // empty reads as 0
+    QDateTime dateTime(const QString &name) const;
+    // Needs edit or insert state; the value is converted to the field's kind (text cut to its width).
+    void setValue(const QString &name, const QVariant &value);
+
+    // Rows as a grid shows them: while inserting, the new record stands at its own row.
+    int displayRowCount() const;
+    int currentDisplayRow() const;
+    QVariant displayValue(int row, int column) const;
+    void moveToDisplayRow(int row);
+
+signals:
+    void rowsReset();        // the view was re-read or rows came or went
+    void currentChanged();   // another record became current, or the current one changed
+    void stateChanged();     // browse, edit, insert
+    void fieldChanged(int column);
+
+private:
+    struct Filter
+    {
+        int field = -1;
+        bool notEqual = true;
+        QString value;
+    };
+
+    QString whereClause(QVariantList &binds) const;
+    QString orderClause() const;
+    QString selectList() const;
+    void loadKeys();
+    void resync() noexcept;
+    void placeAt(qint64 rowid, int fallbackRow);
+    void followMaster(bool force);
+    const QVector<QVariant> &rowAt(int row) const;
+    QVector<QVariant> fetchOne(qint64 rowid) const;
+    QVector<QVariant> currentValues() const;
+    void startInsert(bool atEnd);
+    void requireOpen() const;
+    void requireWritable() const;
+    void writeBuffer();
+    void setCurrent(int pos, bool bof, bool eof);
+    bool affectsView(int fieldIndex) const;
+
+    Database &m_db;
+    const TableDef &m_table;
+    QVector<int> m_columns; // table field indexes shown, in order
+    CursorState m_state = CursorState::Inactive;
+    bool m_readOnly = false;
+
+    QString m_indexName;
+    QStringList m_orderFields;
+    bool m_descending = false;
+    Filter m_filter;
+    bool m_filtered = false;
+
+    Cursor *m_master = nullptr;
+    QStringList m_masterFields;
+    QStringList m_detailFields;
+    QVariantList m_linkValues;
+    bool m_linkEmpty = false;
+
+    std::vector<qint64> m_keys;
+    int m_pos = -1;
+    bool m_bof = true;
+    bool m_eof = true;
+    mutable QHash<qint64, QVector<QVariant>> m_cache;
+
+    QVector<QVariant> m_buffer; // one value per table field
+    QVector<bool> m_changed;
+    bool m_modified = false;
+    qint64 m_editKey = 0;
+    int m_insertRow = 0;
+
+    Handler m_beforeInsert, m_afterInsert, m_beforePost, m_afterPost;
+};
+
+// A read-only result set of chosen columns of one table, optionally in descending order of one field.
+class Query : public Cursor
+{
+    Q_OBJECT
+public:
+    Query(Database &db, const TableDef &table, const QStringList &columns, const QString &descendingField = {},
+          QObject *parent = nullptr);
+};
+
+} // namespace ktv

@@ -1,0 +1,284 @@
+#include "database.h"
+
+#include "fielddef.h"
+#include "storeerror.h"
+#include "tables.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QUrl>
+
+#include <atomic>
+
+namespace ktv {
+
+namespace {
+
+QString nextConnectionName()
+{
+    static std::atomic<int> counter{0};
+    return QStringLiteral("ktv-%1").arg(++counter);
+}
+
+QString columnType(const FieldDef &field)
+{
+    switch (field.kind) {
+    case FieldKind::AutoInc:
+        return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    case FieldKind::Int16:
+    case FieldKind::Int32:
+        return QStringLiteral("INTEGER");
+    case FieldKind::Money:
+    case FieldKind::Float:
+        return QStringLiteral("REAL");
+    default:
+        return QStringLiteral("TEXT");
+    }
+}
+
+QString reason(const QSqlError &error)
+{
+    if (error.nativeErrorCode() == QLatin1String("5") || error.nativeErrorCode() == QLatin1String("6"))
+        return QStringLiteral("数据库正被其他程序使用，请稍后再试");
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    if (text.contains(QLatin1String("UNIQUE constraint failed")))
+        return QStringLiteral("记录的编号与已有记录重复（%1）").arg(text);
+    return text;
+}
+
+} // namespace
+
+QString Database::fileNameIn(const QString &folder) { return QDir(folder).filePath(QStringLiteral("ktv.db")); }
+
+QString Database::defaultFolder()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("d:\\ktv\\data");
+#else
+    return QDir::home().filePath(QStringLiteral("ktv/data"));
+#endif
+}
+
+Database::Database(const QString &folder, const QString &connectionName)
+    : m_folder(folder), m_connectionName(connectionName)
+{
+}
+
+Database::~Database()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        if (db.isOpen())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QSqlDatabase Database::connection() const { return QSqlDatabase::database(m_connectionName, false); }
+
+std::unique_ptr<Database> Database::open(const QString &folder)
+{
+    if (!QFileInfo(folder).isDir())
+        throw StoreError(QStringLiteral("找不到数据文件夹：%1").arg(QDir::toNativeSeparators(folder)));
+    const QString file = fileNameIn(folder);
+    if (!QFileInfo(file).isFile())
+        throw StoreError(QStringLiteral("找不到数据库文件：%1").arg(QDir::toNativeSeparators(file)));
+
+    std::unique_ptr<Database> db(new Database(folder, nextConnectionName()));
+    QSqlDatabase conn = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), db->m_connectionName);
+    // mode=rw: a normal start must never create a database file.
+    conn.setDatabaseName(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                         QStringLiteral("?mode=rw"));
+    conn.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!conn.open())
+        throw StoreError(QStringLiteral("无法打开数据库文件 %1：%2")
+                             .arg(QDir::toNativeSeparators(file), conn.lastError().text()));
+    db->validate();
+    db->configure();
+    return db;
+}
+
+std::unique_ptr<Database> Database::create(const QString &folder)
+{
+    const QString file = fileNameIn(folder);
+    if (QFileInfo::exists(file))
+        throw StoreError(QStringLiteral("数据库文件已存在，不会覆盖：%1").arg(QDir::toNativeSeparators(file)));
+    if (!QDir().mkpath(folder))
+        throw StoreError(QStringLiteral("无法创建数据文件夹：%1").arg(QDir::toNativeSeparators(folder)));
+
+    std::unique_ptr<Database> db(new Database(folder, nextConnectionName()));
+    QSqlDatabase conn = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), db->m_connectionName);
+    conn.setDatabaseName(file);
+    conn.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!conn.open())
+        throw StoreError(QStringLiteral("无法创建数据库文件 %1：%2")
+                             .arg(QDir::toNativeSeparators(file), conn.lastError().text()));
+    db->run(QStringLiteral("PRAGMA journal_mode=WAL"));
+    db->configure();
+    db->createSchema();
+    return db;
+}
+
+void Database::configure()
+{
+    run(QStringLiteral("PRAGMA synchronous=FULL"));
+    run(QStringLiteral("PRAGMA busy_timeout=5000"));
+    QSqlQuery mode = run(QStringLiteral("PRAGMA journal_mode"));
+    if (mode.next() && mode.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) != 0) {
+        mode.finish();
+        run(QStringLiteral("PRAGMA journal_mode=WAL"));
+    }
+}
+
+void Database::validate()
+{
+    const QString file = QDir::toNativeSeparators(fileNameIn(m_folder));
+    {
+        QSqlQuery check(connection());
+        if (!check.exec(QStringLiteral("PRAGMA quick_check")))
+            throw StoreError(QStringLiteral("数据库文件 %1 无法读取：%2").arg(file, reason(check.lastError())));
+        QStringList problems;
+        while (check.next())
+            problems << check.value(0).toString();
+        if (problems != QStringList{QStringLiteral("ok")})
+            throw StoreError(QStringLiteral("数据库文件 %1 已损坏：%2").arg(file, problems.join(QLatin1String("; "))));
+    }
+    QSqlQuery version = run(QStringLiteral("PRAGMA user_version"));
+    const int found = version.next() ? version.value(0).toInt() : 0;
+    version.finish();
+    if (found > schemaVersion)
+        throw StoreError(QStringLiteral("数据库文件 %1 来自更新版本的程序（版本 %2），请升级程序").arg(file).arg(found));
+    if (found < 1)
+        throw StoreError(QStringLiteral("数据库文件 %1 不是本程序的数据库").arg(file));
+
+    for (const TableDef *table : tables::all()) {
+        const QSqlRecord rec = connection().record(table->name);
+        if (rec.isEmpty())
+            throw StoreError(QStringLiteral("数据库中缺少表 %1（%2）").arg(table->name, table->fileName));
+        for (const FieldDef &field : table->fields) {
+            if (rec.indexOf(field.name) < 0)
+                throw StoreError(QStringLiteral("表 %1 中缺少字段 %2").arg(table->fileName, field.name));
+        }
+    }
+}
+
+void Database::createSchema()
+{
+    Transaction tx(*this);
+    for (const TableDef *table : tables::all()) {
+        QStringList columns;
+        for (const FieldDef &field : table->fields) {
+            QString column = QStringLiteral("\"%1\" %2").arg(field.name, columnType(field));
+            if (field.name == table->uniqueKey)
+                column += QStringLiteral(" UNIQUE");
+            columns << column;
+        }
+        run(QStringLiteral("CREATE TABLE \"%1\" (%2)").arg(table->name, columns.join(QLatin1String(", "))));
+        for (const IndexDef &index : table->indexes) {
+            if (table->field(index.fields.first()).kind == FieldKind::AutoInc)
+                continue; // the serial number is the row's own key
+            QStringList cols;
+            for (const QString &f : index.fields)
+                cols << QStringLiteral("\"%1\"%2").arg(f, index.descending ? QStringLiteral(" DESC") : QString());
+            run(QStringLiteral("CREATE INDEX \"%1\" ON \"%2\" (%3)").arg(index.name, table->name, cols.join(',')));
+        }
+    }
+    // The lists of unsettled visits read only these rows, however many settled visits the venue keeps.
+    run(QStringLiteral("CREATE INDEX open_visits ON Openroom (Openroom_Lishui) WHERE Openroom_beizhu IS NOT '%1'")
+            .arg(QStringLiteral("结清")));
+    run(QStringLiteral("CREATE INDEX open_rooms ON room (Room_id) WHERE Room_used IS NOT '%1'").arg(tables::yes));
+    run(QStringLiteral("PRAGMA user_version=%1").arg(schemaVersion));
+    tx.commit();
+}
+
+QSqlQuery Database::prepare(const QString &sql)
+{
+    QSqlQuery query(connection());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throw StoreError(QStringLiteral("数据库操作失败：%1").arg(reason(query.lastError())));
+    return query;
+}
+
+void Database::exec(QSqlQuery &query, const QString &what)
+{
+    if (!query.exec()) {
+        const QString why = reason(query.lastError());
+        throw StoreError(what.isEmpty() ? QStringLiteral("数据库操作失败：%1").arg(why)
+                                        : QStringLiteral("%1失败：%2").arg(what, why));
+    }
+}
+
+QSqlQuery Database::run(const QString &sql, const QVariantList &binds)
+{
+    QSqlQuery query = prepare(sql);
+    for (const QVariant &v : binds)
+        query.addBindValue(v);
+    exec(query);
+    return query;
+}
+
+void Database::begin()
+{
+    if (m_depth++ > 0)
+        return;
+    m_failed = false;
+    try {
+        // IMMEDIATE takes the write lock at once, so a concurrent writer makes us wait instead of failing later.
+        run(QStringLiteral("BEGIN IMMEDIATE"));
+    } catch (...) {
+        --m_depth;
+        throw;
+    }
+}
+
+void Database::commit()
+{
+    if (m_depth == 1 && m_failed) {
+        rollback();
+        throw StoreError(QStringLiteral("保存失败，所有修改均已撤销"));
+    }
+    if (m_depth > 1) {
+        --m_depth;
+        return;
+    }
+    try {
+        run(QStringLiteral("COMMIT"));
+    } catch (...) {
+        rollback();
+        throw;
+    }
+    m_depth = 0;
+}
+
+void Database::rollback() noexcept
+{
+    if (m_depth > 1) {
+        --m_depth;
+        m_failed = true;
+        return;
+    }
+    m_depth = 0;
+    m_failed = false;
+    QSqlQuery query(connection());
+    query.exec(QStringLiteral("ROLLBACK"));
+    emit rolledBack();
+}
+
+Transaction::Transaction(Database &db) : m_db(db) { m_db.begin(); }
+
+Transaction::~Transaction()
+{
+    if (!m_done)
+        m_db.rollback();
+}
+
+void Transaction::commit()
+{
+    m_done = true;
+    m_db.commit();
+}
+
+} // namespace ktv

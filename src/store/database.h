@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <memory>
+
+namespace ktv {
+
+// The venue database: one SQLite file, ktv.db, in the data folder.
+class Database : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int schemaVersion = 1;
+    static QString fileNameIn(const QString &folder);
+    static QString defaultFolder();
+
+    // Opens an existing venue database; never creates or alters one. Throws StoreError naming what is wrong.
+    static std::unique_ptr<Database> open(const QString &folder);
+    // Creates a new, empty venue database in folder (made if missing); refuses to overwrite one.
+    static std::unique_ptr<Database> create(const QString &folder);
+
+    ~Database() override;
+
+    QString folder() const { return m_folder; }
+    QSqlDatabase connection() const;
+
+    // Prepares and runs a statement; a failure throws StoreError with the database's reason.
+    QSqlQuery run(const QString &sql, const QVariantList &binds = {});
+    QSqlQuery prepare(const QString &sql);
+    void exec(QSqlQuery &query, const QString &what = {});
+
+    bool inTransaction() const { return m_depth > 0; }
+
+signals:
+    // A transaction was rolled back: cursors re-read what they show.
+    void rolledBack();
+
+private:
+    friend class Transaction;
+    Database(const QString &folder, const QString &connectionName);
+    void configure();
+    void validate();
+    void createSchema();
+
+    void begin();
+    void commit();
+    void rollback() noexcept;
+
+    QString m_folder;
+    QString m_connectionName;
+    int m_depth = 0;
+    bool m_failed = false;
+};
+
+// Writes inside one scope commit together or not at all. Scopes nest; the outermost one commits.
+class Transaction
+{
+public:
+    explicit Transaction(Database &db);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+    void commit();
+
+private:
+    Database &m_db;
+    bool m_done = false;
+};
+
+} // namespace ktv

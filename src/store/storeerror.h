@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+namespace ktv {
+
+// A store or conversion error: ends the current action and is shown to the cashier as it stands.
+class StoreError : public std::runtime_error
+{
+public:
+    explicit StoreError(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString &message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// A value that cannot be converted to a field's kind ("abc" into a number field, say).
+class ConversionError : public StoreError
+{
+public:
+    using StoreError::StoreError;
+};
+
+// Ends the current action silently; a handler that has already told the cashier why throws it.
+class AbortAction : public std::exception
+{
+public:
+    const char *what() const noexcept override { return "aborted"; }
+};
+
+} // namespace ktv

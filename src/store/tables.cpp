@@ -1,0 +1,131 @@
+#include "tables.h"
+
+#include "storeerror.h"
+
+namespace ktv::tables {
+
+namespace {
+
+using K = FieldKind;
+
+FieldDef text(const char *name, int width, const char *label = nullptr)
+{
+    return {QLatin1String(name), K::Text, width, label ? QString::fromUtf8(label) : QString()};
+}
+
+FieldDef of(const char *name, FieldKind kind, const char *label = nullptr)
+{
+    return {QLatin1String(name), kind, 0, label ? QString::fromUtf8(label) : QString()};
+}
+
+FieldDef flag(const char *name, const char *label = nullptr) { return text(name, 2, label); }
+
+} // namespace
+
+const TableDef &customers()
+{
+    static const TableDef def{
+        QStringLiteral("Customers"),
+        QStringLiteral("Customers.db"),
+        {text("Customers_id", 7), text("Customers_name", 8), text("Customers_sfzh", 18),
+         text("Customers_phone", 16), of("Customers_zcsj", K::Date),
+         of("Customers_zjxfsj", K::DateTime, "最近消费时间"), of("Customers_ljxf", K::Money),
+         of("Customers_zkl", K::Float), text("Customers_dizhi", 20), text("Customers_hyjb", 10),
+         text("Customers_bz", 20)},
+        QStringLiteral("Customers_id"),
+        {{QStringLiteral("Customers_id"), {QStringLiteral("Customers_id")}}},
+    };
+    return def;
+}
+
+const TableDef &room()
+{
+    static const TableDef def{
+        QStringLiteral("room"),
+        QStringLiteral("room.DB"),
+        {text("Room_id", 3), text("Room_sheshi", 40), of("Room_sfbiaozhun", K::Money), flag("Room_used"),
+         text("Room_guige", 2), of("Room_feiyong1", K::Money), of("Room_begintime1", K::Time),
+         of("Room_endtime1", K::Time), of("Room_feiyong2", K::Money), of("Room_begintime2", K::Time),
+         of("Room_endtime2", K::Time), of("Room_feiyong3", K::Money), of("Room_begintime3", K::Time),
+         of("Room_endtime3", K::Time), text("Room_beizhu", 10)},
+        QStringLiteral("Room_id"),
+        {{QStringLiteral("Room_id"), {QStringLiteral("Room_id")}}},
+    };
+    return def;
+}
+
+const TableDef &clients()
+{
+    static const TableDef def{
+        QStringLiteral("Clients"),
+        QStringLiteral("Clients.DB"),
+        {text("Clients_mac", 17), text("Clients_ip", 13), text("Clients_gateway", 13), text("Clients_hostname", 20),
+         text("Clients_room_id", 3), flag("Clients_used"), of("Clients_lastopentime", K::DateTime),
+         of("Clients_lastclosetime", K::DateTime), text("Clients_Running", 8)},
+        QString(),
+        {{QStringLiteral("client_room_id"), {QStringLiteral("Clients_room_id")}}},
+    };
+    return def;
+}
+
+const TableDef &pear()
+{
+    static const TableDef def{
+        QStringLiteral("Pear"),
+        QStringLiteral("Pear.db"),
+        {text("Pear_bm", 10), text("Pear_name", 30), of("Pear_price", K::Money), text("Pear_beizhu", 30)},
+    };
+    return def;
+}
+
+const TableDef &openroom()
+{
+    static const TableDef def{
+        QStringLiteral("Openroom"),
+        QStringLiteral("Openroom.DB"),
+        {of("Openroom_Lishui", K::AutoInc, "开房流水号"), text("Openroom_Customers_id", 7),
+         text("Openroom_room_id", 3), of("Openroom_begintime", K::DateTime), of("Openroom_endtime", K::DateTime),
+         of("Openroom_usedminute", K::Int32), of("Openroom_youhuminute", K::Int16),
+         of("Openroom_room_zhelu", K::Float), of("Openroom_customer_zhelu", K::Float), of("Openroom_jbxf", K::Money),
+         of("Openroom_jiushui", K::Money), of("Openroom_yingfu", K::Money), of("Openroom_shifu", K::Money),
+         of("Openroom_zhaoling", K::Money), text("Openroom_beizhu", 10),
+         flag("Openroom_leijifou", "消费是否累计")},
+        QString(),
+        {{QStringLiteral("room_cust_id"), {QStringLiteral("Openroom_Customers_id")}},
+         // Newest visit first, so that a search by room number finds the room's latest visit.
+         {QStringLiteral("openroom_id"), {QStringLiteral("Openroom_Lishui")}, true}},
+    };
+    return def;
+}
+
+const TableDef &callpear()
+{
+    static const TableDef def{
+        QStringLiteral("Callpear"),
+        QStringLiteral("Callpear.DB"),
+        {of("Callpear_id", K::AutoInc),
+         // Holds any visit serial number: a 16-bit link would tie lines of visit 32768 and up to other visits.
+         of("Openroom_lishu", K::Int32), text("Pear_id", 5), of("Pear_price", K::Money),
+         of("Pear_shuliang", K::Int16), of("Pear_calltime", K::DateTime), text("Callpear_bz", 10)},
+        QString(),
+        {{QStringLiteral("openroomls"), {QStringLiteral("Openroom_lishu")}}},
+    };
+    return def;
+}
+
+const QList<const TableDef *> &all()
+{
+    static const QList<const TableDef *> list{&customers(), &room(), &clients(), &pear(), &openroom(), &callpear()};
+    return list;
+}
+
+const TableDef &byName(const QString &name)
+{
+    for (const TableDef *def : all()) {
+        if (def->name.compare(name, Qt::CaseInsensitive) == 0)
+            return *def;
+    }
+    throw StoreError(QStringLiteral("没有名为 %1 的表").arg(name));
+}
+
+} // namespace ktv::tables

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "fielddef.h"
+
+namespace ktv::tables {
+
+// The six record formats of the venue database, in record order.
+const TableDef &customers();
+const TableDef &room();
+const TableDef &clients();
+const TableDef &pear();
+const TableDef &openroom();
+const TableDef &callpear();
+
+const QList<const TableDef *> &all();
+const TableDef &byName(const QString &name);
+
+inline const QString yes = QStringLiteral("是");
+inline const QString no = QStringLiteral("否");
+inline bool isYes(const QString &flag) { return flag == yes; }
+
+} // namespace ktv::tables

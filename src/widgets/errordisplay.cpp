@@ -1,0 +1,25 @@
+#include "store/storeerror.h"
+#include "widgets/platform.h"
+
+#include <exception>
+
+namespace ktv {
+
+// Every handler of a screen runs in here: Qt must never see an exception leave an event handler, and the
+// cashier must be able to carry on after any failed action.
+void runGuarded(Dialogs &dialogs, const std::function<void()> &handler)
+{
+    try {
+        handler();
+    } catch (const AbortAction &) {
+        // The handler has already told the cashier why it stopped.
+    } catch (const StoreError &e) {
+        dialogs.showError(e.message());
+    } catch (const std::exception &e) {
+        dialogs.showError(QStringLiteral("程序出错：") + QString::fromUtf8(e.what()));
+    } catch (...) {
+        dialogs.showError(QStringLiteral("程序出错：未知错误。"));
+    }
+}
+
+} // namespace ktv

@@ -1,0 +1,141 @@
+#include "scripted.h"
+
+#include <QDir>
+
+namespace ktv {
+
+void ScriptedDialogs::answerYes()
+{
+    m_answers.push_back({AnswerKind::Yes, {}});
+}
+
+void ScriptedDialogs::answerNo()
+{
+    m_answers.push_back({AnswerKind::No, {}});
+}
+
+void ScriptedDialogs::answerText(const QString &text)
+{
+    m_answers.push_back({AnswerKind::Text, text});
+}
+
+void ScriptedDialogs::answerCancel()
+{
+    m_answers.push_back({AnswerKind::Cancel, {}});
+}
+
+QStringList ScriptedDialogs::texts(Kind kind) const
+{
+    QStringList result;
+    for (const Entry &entry : m_entries) {
+        if (entry.kind == kind)
+            result.append(entry.text);
+    }
+    return result;
+}
+
+QStringList ScriptedDialogs::messages() const
+{
+    return texts(Kind::Message);
+}
+
+QStringList ScriptedDialogs::errors() const
+{
+    return texts(Kind::Error);
+}
+
+QString ScriptedDialogs::lastMessage() const
+{
+    const QStringList shown = messages();
+    return shown.isEmpty() ? QString() : shown.last();
+}
+
+void ScriptedDialogs::clear()
+{
+    m_entries.clear();
+    m_unexpected.clear();
+    m_answers.clear();
+}
+
+void ScriptedDialogs::record(Kind kind, const QString &text, Echo echo)
+{
+    m_entries.append(Entry{kind, text, echo});
+    if (m_observer)
+        m_observer(m_entries.last());
+}
+
+// Takes the next queued answer for a Yes/No question. A missing answer, or a text answer where Yes or
+// No was due, marks the question unexpected and answers No; the wrong answer is used up so that the
+// answers after it keep their places.
+bool ScriptedDialogs::answerQuestion(Kind kind, const QString &text)
+{
+    record(kind, text);
+    if (m_answers.empty()) {
+        m_unexpected.append(text);
+        return false;
+    }
+    const Answer answer = m_answers.front();
+    m_answers.pop_front();
+    if (answer.kind != AnswerKind::Yes && answer.kind != AnswerKind::No) {
+        m_unexpected.append(text);
+        return false;
+    }
+    return answer.kind == AnswerKind::Yes;
+}
+
+void ScriptedDialogs::showMessage(const QString &text)
+{
+    record(Kind::Message, text);
+}
+
+bool ScriptedDialogs::confirm(const QString &text)
+{
+    return answerQuestion(Kind::Confirm, text);
+}
+
+bool ScriptedDialogs::warn(const QString &text)
+{
+    return answerQuestion(Kind::Warn, text);
+}
+
+bool ScriptedDialogs::confirmDelete(const QString &text)
+{
+    return answerQuestion(Kind::ConfirmDelete, text);
+}
+
+void ScriptedDialogs::showError(const QString &text)
+{
+    record(Kind::Error, text);
+}
+
+QString ScriptedDialogs::askText(const QString &title, const QString &prompt, const QString &preset, Echo echo)
+{
+    const QString text = title + u'|' + prompt + u'|' + preset;
+    record(Kind::AskText, text, echo);
+    if (m_answers.empty()) {
+        m_unexpected.append(text);
+        return preset;
+    }
+    const Answer answer = m_answers.front();
+    m_answers.pop_front();
+    switch (answer.kind) {
+    case AnswerKind::Text:
+        return answer.text;
+    case AnswerKind::Cancel:
+        return preset;
+    case AnswerKind::Yes:
+    case AnswerKind::No:
+        break;
+    }
+    m_unexpected.append(text);
+    return preset;
+}
+
+QDateTime ScriptedClock::defaultMoment()
+{
+    return QDateTime(QDate(2026, 12, 8), QTime(20, 0));
+}
+
+TempDataFolder::TempDataFolder() : m_dir(QDir::tempPath() + QStringLiteral("/ktv-data-XXXXXX")) {}
+
+} // namespace ktv

@@ -1,0 +1,146 @@
+#pragma once
+
+// Platform services for tests: dialogs answered from a queue, a settable clock, and recorders for
+// beeps and web addresses.
+
+#include "widgets/platform.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <deque>
+#include <functional>
+
+namespace ktv {
+
+class ScriptedDialogs : public Dialogs
+{
+public:
+    enum class Kind { Message, Confirm, Warn, ConfirmDelete, Error, AskText };
+
+    struct Entry
+    {
+        Kind kind;
+        QString text; // for AskText: title|prompt|preset
+        Echo echo = Echo::Normal;
+    };
+
+    ScriptedDialogs() = default;
+    ScriptedDialogs(const ScriptedDialogs &) = delete;
+    ScriptedDialogs &operator=(const ScriptedDialogs &) = delete;
+
+    // The answers to the coming questions, in order. Yes and No answer confirm, warn and confirmDelete
+    // (No stands for Cancel there); a text or Cancel answers askText.
+    void answerYes();
+    void answerNo();
+    void answerText(const QString &text);
+    void answerCancel();
+    int pendingAnswers() const { return int(m_answers.size()); }
+
+    // Called with each entry as it is recorded, while the caller is still waiting for the answer: a test
+    // can look at the state the question was asked in.
+    void onEntry(std::function<void(const Entry &)> observer) { m_observer = std::move(observer); }
+
+    const QList<Entry> &all() const { return m_entries; }
+    QStringList messages() const; // texts of the information boxes
+    QStringList errors() const;   // texts of the error boxes
+    QStringList texts(Kind kind) const;
+    QString lastMessage() const; // empty when no information box was shown
+    // Questions asked with no answer queued for them, or with an answer of the wrong sort; each was
+    // answered No or Cancel.
+    const QStringList &unexpected() const { return m_unexpected; }
+    void clear(); // forgets entries, unexpected questions and queued answers
+
+    void showMessage(const QString &text) override;
+    bool confirm(const QString &text) override;
+    bool warn(const QString &text) override;
+    bool confirmDelete(const QString &text) override;
+    void showError(const QString &text) override;
+    QString askText(const QString &title, const QString &prompt, const QString &preset,
+                    Echo echo = Echo::Normal) override;
+
+private:
+    enum class AnswerKind { Yes, No, Text, Cancel };
+    struct Answer
+    {
+        AnswerKind kind;
+        QString text;
+    };
+
+    void record(Kind kind, const QString &text, Echo echo = Echo::Normal);
+    bool answerQuestion(Kind kind, const QString &text);
+
+    QList<Entry> m_entries;
+    QStringList m_unexpected;
+    std::deque<Answer> m_answers;
+    std::function<void(const Entry &)> m_observer;
+};
+
+class ScriptedBeeper : public Beeper
+{
+public:
+    void beep() override { ++m_count; }
+    int count() const { return m_count; }
+    void reset() { m_count = 0; }
+
+private:
+    int m_count = 0;
+};
+
+// A clock that stands still until a test moves it.
+class ScriptedClock : public Clock
+{
+public:
+    static QDateTime defaultMoment(); // 2026-12-08 20:00:00.000, local time
+
+    ScriptedClock() : m_now(defaultMoment()) {}
+    QDateTime now() const override { return m_now; }
+    void set(const QDateTime &moment) { m_now = moment; }
+    void advance(qint64 ms) { m_now = m_now.addMSecs(ms); }
+
+private:
+    QDateTime m_now;
+};
+
+class RecordingWebOpener : public WebOpener
+{
+public:
+    void open(const QUrl &address) override { m_urls.append(address); }
+    const QList<QUrl> &urls() const { return m_urls; }
+
+private:
+    QList<QUrl> m_urls;
+};
+
+// One of each scripted service. agentPort 0 means the test picks a loopback port before handing out
+// the platform.
+struct TestPlatform
+{
+    ScriptedDialogs dialogs;
+    ScriptedBeeper beeper;
+    ScriptedClock clock;
+    RecordingWebOpener web;
+    quint16 agentPort = 0;
+
+    Platform platform() { return Platform{dialogs, beeper, clock, web, agentPort}; }
+};
+
+// A fresh, empty data folder that is removed with the helper. Creating the database in it is up to
+// the test.
+class TempDataFolder
+{
+public:
+    TempDataFolder();
+    bool isValid() const { return m_dir.isValid(); }
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace ktv
