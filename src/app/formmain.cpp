@@ -4,6 +4,7 @@
 
 #include "board/roomboard.h"
 #include "store/datamodule.h"
+#include "widgets/maker.h"
 #include "widgets/platform.h"
 #include "widgets/statuspanels.h"
 
@@ -13,13 +14,11 @@
 
 namespace ktv {
 
-QString TFormMain::webAddress() { return QStringLiteral("https://www.rivivizev.example/"); }
-
 TFormMain::TFormMain(TDataModule1 &data, const Platform &platform, QWidget *parent)
     : QMainWindow(parent), m_data(data), m_platform(platform)
 {
     setObjectName(QStringLiteral("FormMain"));
-    setWindowTitle(QStringLiteral("欢歌RIVivizevV2006.8 网址：") + webAddress());
+    setWindowTitle(QStringLiteral("欢歌RIVivizevV2006.8 网址：") + makerWebAddress());
 
     m_status = new StatusPanels({100, 100, 100, 150}, this);
     m_status->setObjectName(QStringLiteral("StatusBar1"));

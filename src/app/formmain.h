@@ -18,8 +18,6 @@ class TFormMain : public QMainWindow
 {
     Q_OBJECT
 public:
-    static QString webAddress();
-
     TFormMain(TDataModule1 &data, const Platform &platform, QWidget *parent = nullptr);
 
     RoomBoard *board() const { return m_board; }
