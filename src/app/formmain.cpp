@@ -3,6 +3,8 @@
 #include "membertidying.h"
 
 #include "board/roomboard.h"
+#include "members/formyhzc.h"
+#include "visits/formopenroom.h"
 #include "store/datamodule.h"
 #include "widgets/maker.h"
 #include "widgets/platform.h"
@@ -69,6 +71,8 @@ void TFormMain::buildMenu()
     bye->setEnabled(true);
     connect(bye, &QAction::triggered, this, &TFormMain::byeClick);
 
+    wire("kehuzhuce", [this] { showModal<TFormyhzc>(); });
+
     QMenu *fangjian = addMenu("fangjian", QStringLiteral("&R房间管理"));
     addEntry(fangjian, "fangjiandj", QStringLiteral("&D房间登记"));
     addEntry(fangjian, "Fjfy", QStringLiteral("&L房间费用"));
@@ -111,5 +115,34 @@ void TFormMain::FormCreate()
 }
 
 void TFormMain::byeClick() { close(); }
+
+void TFormMain::wire(const char *entry, std::function<void()> handler)
+{
+    QAction *action = menuEntry(QLatin1String(entry));
+    action->setEnabled(true);
+    connect(action, &QAction::triggered, this,
+            [this, handler = std::move(handler)] { runGuarded(m_platform.dialogs, handler); });
+}
+
+// Created for each use, owned by the main window, shown modally and destroyed when it closes.
+template <class Screen> void TFormMain::showModal(bool maximised)
+{
+    Screen screen(m_data, m_platform, this);
+    if (maximised)
+        screen.setWindowState(screen.windowState() | Qt::WindowMaximized);
+    screen.exec();
+}
+
+void TFormMain::attachScreen(const char *entry, ScreenWindow *screen)
+{
+    wire(entry, [screen] { screen->bringUp(); });
+}
+
+void TFormMain::attachCheckIn(TFormOpenroom *screen)
+{
+    m_checkIn = screen;
+    attachScreen("kanfang", screen);
+    connect(screen, &ScreenWindow::closed, m_refresh, &QToolButton::click);
+}
 
 } // namespace ktv

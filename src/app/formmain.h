@@ -4,11 +4,15 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 class QToolButton;
 
 namespace ktv {
 
 class RoomBoard;
+class ScreenWindow;
+class TFormOpenroom;
 class StatusPanels;
 class TDataModule1;
 
@@ -30,15 +34,24 @@ public:
     void FormCreate();
     void byeClick();
 
+    // The screens that live for the whole run, created after the main window.
+    void attachCheckIn(TFormOpenroom *screen);
+    TFormOpenroom *checkIn() const { return m_checkIn; }
+
 private:
     void buildMenu();
     QAction *addEntry(QMenu *menu, const char *name, const QString &caption);
+    // Wires an entry to a handler that runs inside the general error display, and enables it.
+    void wire(const char *entry, std::function<void()> handler);
+    void attachScreen(const char *entry, ScreenWindow *screen);
+    template <class Screen> void showModal(bool maximised = false);
 
     TDataModule1 &m_data;
     Platform m_platform;
     RoomBoard *m_board = nullptr;
     StatusPanels *m_status = nullptr;
     QToolButton *m_refresh = nullptr;
+    TFormOpenroom *m_checkIn = nullptr;
 };
 
 } // namespace ktv

@@ -2,6 +2,8 @@
 
 #include "formmain.h"
 
+#include "visits/formopenroom.h"
+
 #include "store/database.h"
 #include "store/datamodule.h"
 #include "store/demodata.h"
@@ -56,9 +58,12 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
             *error = e.message();
         return nullptr;
     }
-    program->main = std::make_unique<TFormMain>(*program->data, platform);
-    runGuarded(platform.dialogs, [&] { program->main->FormCreate(); });
-    program->main->showMaximized();
+    TFormMain *main = new TFormMain(*program->data, platform);
+    program->main.reset(main);
+    runGuarded(platform.dialogs, [main] { main->FormCreate(); });
+    main->showMaximized();
+    // The long-lived screens, owned by the main window: hidden until the menu or the board brings them up.
+    main->attachCheckIn(new TFormOpenroom(*program->data, platform, main));
     return program;
 }
 

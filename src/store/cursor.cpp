@@ -540,6 +540,8 @@ bool Cursor::locate(const QString &fieldName, const QVariant &value, LocateOptio
         if (it == m_keys.end())
             return false;
     }
+    // A located record is read as it is stored now, whoever changed it since this view was read.
+    m_cache.remove(found);
     setCurrent(int(it - m_keys.begin()), false, false);
     emit currentChanged();
     return true;
