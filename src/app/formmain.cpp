@@ -4,6 +4,11 @@
 
 #include "board/roomboard.h"
 #include "members/formyhzc.h"
+#include "roomactions.h"
+
+#include "visits/formcallpear.h"
+#include "visits/formcloseroomandpay.h"
+#include "visits/formprintpaper.h"
 #include "visits/formopenroom.h"
 #include "store/datamodule.h"
 #include "widgets/maker.h"
@@ -39,6 +44,7 @@ TFormMain::TFormMain(TDataModule1 &data, const Platform &platform, QWidget *pare
     connect(m_refresh, &QToolButton::clicked, this,
             [this] { runGuarded(m_platform.dialogs, [this] { m_board->SpeedButtonRefreshRoomStataClick(); }); });
 
+    m_roomActions = new RoomActions(*m_board, m_platform, this);
     buildMenu();
 }
 
@@ -80,6 +86,7 @@ void TFormMain::buildMenu()
     addEntry(fangjian, "kanfang", QStringLiteral("&O开房登记"));
     addEntry(fangjian, "jiezhang", QStringLiteral("&M退房结帐"));
     addEntry(fangjian, "Printpaper", QStringLiteral("&P打印小票"));
+    wire("Printpaper", [this] { showReceipts(this); });
 
     QMenu *pcduan = addMenu("pcduan", QStringLiteral("&KTV客户端管理"));
     addEntry(pcduan, "khdll", QStringLiteral("&V客户端浏览/控制"));
@@ -138,11 +145,25 @@ void TFormMain::attachScreen(const char *entry, ScreenWindow *screen)
     wire(entry, [screen] { screen->bringUp(); });
 }
 
-void TFormMain::attachCheckIn(TFormOpenroom *screen)
+void TFormMain::attachScreens(TFormcallpear *drinks, TFormCloseroomandPay *checkOut, TFormOpenroom *checkIn)
 {
-    m_checkIn = screen;
-    attachScreen("kanfang", screen);
-    connect(screen, &ScreenWindow::closed, m_refresh, &QToolButton::click);
+    m_drinks = drinks;
+    m_checkOut = checkOut;
+    m_checkIn = checkIn;
+    attachScreen("jsps", drinks);
+    attachScreen("jiezhang", checkOut);
+    attachScreen("kanfang", checkIn);
+    // Closing check-out or check-in repaints the board; the drinks screen changes no room.
+    connect(checkOut, &ScreenWindow::closed, m_refresh, &QToolButton::click);
+    connect(checkIn, &ScreenWindow::closed, m_refresh, &QToolButton::click);
+    checkOut->setReceiptOpener([this](QWidget *owner) { showReceipts(owner); });
+    m_roomActions->setScreens(drinks, checkOut, checkIn);
+}
+
+void TFormMain::showReceipts(QWidget *owner)
+{
+    TFormPrintpaper screen(m_data, m_platform, owner);
+    screen.exec();
 }
 
 } // namespace ktv

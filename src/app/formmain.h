@@ -12,7 +12,10 @@ namespace ktv {
 
 class RoomBoard;
 class ScreenWindow;
+class RoomActions;
+class TFormCloseroomandPay;
 class TFormOpenroom;
+class TFormcallpear;
 class StatusPanels;
 class TDataModule1;
 
@@ -35,7 +38,9 @@ public:
     void byeClick();
 
     // The screens that live for the whole run, created after the main window.
-    void attachCheckIn(TFormOpenroom *screen);
+    void attachScreens(TFormcallpear *drinks, TFormCloseroomandPay *checkOut, TFormOpenroom *checkIn);
+    TFormcallpear *drinks() const { return m_drinks; }
+    TFormCloseroomandPay *checkOut() const { return m_checkOut; }
     TFormOpenroom *checkIn() const { return m_checkIn; }
 
 private:
@@ -45,12 +50,16 @@ private:
     void wire(const char *entry, std::function<void()> handler);
     void attachScreen(const char *entry, ScreenWindow *screen);
     template <class Screen> void showModal(bool maximised = false);
+    void showReceipts(QWidget *owner);
 
     TDataModule1 &m_data;
     Platform m_platform;
     RoomBoard *m_board = nullptr;
     StatusPanels *m_status = nullptr;
     QToolButton *m_refresh = nullptr;
+    RoomActions *m_roomActions = nullptr;
+    TFormcallpear *m_drinks = nullptr;
+    TFormCloseroomandPay *m_checkOut = nullptr;
     TFormOpenroom *m_checkIn = nullptr;
 };
 

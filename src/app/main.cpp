@@ -4,6 +4,7 @@
 #include "store/clock.h"
 #include "widgets/platform.h"
 #include "widgets/qtplatform.h"
+#include "widgets/qtprinter.h"
 
 #include <QApplication>
 
@@ -19,7 +20,8 @@ int main(int argc, char *argv[])
     ktv::QtBeeper beeper;
     ktv::SystemClock clock;
     ktv::QtWebOpener web;
-    ktv::Platform platform{dialogs, beeper, clock, web};
+    ktv::QtReceiptPrinter printer;
+    ktv::Platform platform{dialogs, beeper, clock, web, printer};
 
     const ktv::StartOptions options = ktv::parseStartOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {

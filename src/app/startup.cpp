@@ -2,6 +2,8 @@
 
 #include "formmain.h"
 
+#include "visits/formcallpear.h"
+#include "visits/formcloseroomandpay.h"
 #include "visits/formopenroom.h"
 
 #include "store/database.h"
@@ -63,7 +65,10 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
     runGuarded(platform.dialogs, [main] { main->FormCreate(); });
     main->showMaximized();
     // The long-lived screens, owned by the main window: hidden until the menu or the board brings them up.
-    main->attachCheckIn(new TFormOpenroom(*program->data, platform, main));
+    auto *drinks = new TFormcallpear(*program->data, platform, main);
+    auto *checkOut = new TFormCloseroomandPay(*program->data, platform, main);
+    auto *checkIn = new TFormOpenroom(*program->data, platform, main);
+    main->attachScreens(drinks, checkOut, checkIn);
     return program;
 }
 

@@ -68,6 +68,7 @@ QGroupBox *RoomBoard::addGroup(QSplitter *splitter, const QString &name, const Q
         button->addAction(m_k1);
         connect(button, &RoomButton::entered, this, [this, button] { BitBtn101Enter(button); });
         connect(button, &RoomButton::mousePressed, this, [this, button] { BitBtn101MouseDown(button); });
+        connect(button, &QPushButton::clicked, this, [this, button] { emit roomClicked(button); });
         connect(button, &QWidget::customContextMenuRequested, this,
                 [this, button](const QPoint &pos) { m_popup->popup(button->mapToGlobal(pos)); });
         if (room == QLatin1String("101")) {

@@ -42,11 +42,16 @@ public:
 
     // Paints one state on a button: caption colour, then the state's picture read from its file.
     static void paintState(RoomButton *button, bool free);
+    // Shows a room in panels 0 to 2 and enables the pop-up entries that fit its button's colour.
+    void showRoom(RoomButton *button);
+    // Shows a state in panel 2 and the pop-up entries.
+    void showState(bool free);
+
+signals:
+    void roomClicked(RoomButton *button);
 
 private:
     QGroupBox *addGroup(QSplitter *splitter, const QString &name, const QString &caption, const QStringList &rooms);
-    void showRoom(RoomButton *button);
-    void showState(bool free);
 
     TDataModule1 &m_data;
     StatusPanels &m_status;

@@ -491,8 +491,6 @@ bool Cursor::locate(const QString &fieldName, const QVariant &value, LocateOptio
     requireOpen();
     checkBrowseMode();
     const FieldDef &f = m_table.field(fieldName);
-    if (m_keys.empty())
-        return false;
 
     QVariantList binds;
     QString where = whereClause(binds);
@@ -627,9 +625,9 @@ void Cursor::setValue(const QString &name, const QVariant &input)
 
 bool Cursor::affectsView(int fieldIndex) const
 {
+    // A record that stops passing the filter stays in view until the next refresh, so that the steps
+    // that follow its post still find it current.
     const QString &name = m_table.fields[fieldIndex].name;
-    if (m_filtered && m_filter.field == fieldIndex)
-        return true;
     if (m_detailFields.contains(name, Qt::CaseInsensitive) || m_orderFields.contains(name, Qt::CaseInsensitive))
         return true;
     const IndexDef *index = m_indexName.isEmpty() ? nullptr : m_table.index(m_indexName);

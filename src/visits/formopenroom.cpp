@@ -204,6 +204,7 @@ void TFormOpenroom::storeCheckIn()
     m_rooms->setValue(kRoomUsed, tables::yes);
     m_rooms->post();
     tx.commit();
+    m_rooms->refresh(); // the room leaves the free-room list
 }
 
 } // namespace ktv

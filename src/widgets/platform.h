@@ -40,6 +40,22 @@ public:
     virtual void open(const QUrl &address) = 0; // the result is not looked at
 };
 
+// One page of text on the default printer, printed without a printer dialog. Positions and heights are in
+// the printer's device units, from the top-left corner of its printable area. Every step throws StoreError
+// with a message for the cashier when there is no printer or the print service fails.
+class ReceiptPrinter
+{
+public:
+    virtual ~ReceiptPrinter() = default;
+    virtual void beginDocument() = 0;
+    virtual void setClearBrush() = 0; // text drawn with a transparent background
+    virtual void setFont(const QString &name, int pointSize) = 0;
+    virtual int lineHeight() = 0; // of one line of text in the current font
+    virtual void drawText(int x, int y, const QString &text) = 0; // (x, y): the text's top-left corner
+    virtual void endDocument() = 0;   // hands the page to the print service
+    virtual void abortDocument() = 0; // drops a begun document after a failed step; never throws
+};
+
 // The platform services a screen is given when it is created.
 struct Platform
 {
@@ -47,6 +63,7 @@ struct Platform
     Beeper &beeper;
     Clock &clock;
     WebOpener &web;
+    ReceiptPrinter &printer;
     quint16 agentPort = 886; // where the client agents listen
 };
 

@@ -1,5 +1,7 @@
 #include "scripted.h"
 
+#include "store/storeerror.h"
+
 #include <QDir>
 
 namespace ktv {
@@ -134,6 +136,88 @@ QString ScriptedDialogs::askText(const QString &title, const QString &prompt, co
 QDateTime ScriptedClock::defaultMoment()
 {
     return QDateTime(QDate(2026, 12, 8), QTime(20, 0));
+}
+
+QStringList RecordingPrinter::Document::lines() const
+{
+    QStringList result;
+    for (const Text &t : texts)
+        result.append(t.text);
+    return result;
+}
+
+void RecordingPrinter::failAt(Step step, const QString &message)
+{
+    m_failAt = step;
+    m_failure = message;
+}
+
+void RecordingPrinter::reach(Step step)
+{
+    if (m_failAt == step) {
+        m_failAt.reset();
+        throw StoreError(m_failure);
+    }
+}
+
+RecordingPrinter::Document &RecordingPrinter::open()
+{
+    if (!m_open)
+        throw StoreError(QStringLiteral("no document begun"));
+    return m_documents.last();
+}
+
+void RecordingPrinter::beginDocument()
+{
+    reach(Step::Begin);
+    m_documents.append(Document{});
+    m_open = true;
+    m_font.clear();
+    m_pointSize = 0;
+    m_clearBrush = false;
+}
+
+void RecordingPrinter::setClearBrush()
+{
+    open();
+    m_clearBrush = true;
+}
+
+void RecordingPrinter::setFont(const QString &name, int pointSize)
+{
+    open();
+    reach(Step::Font);
+    m_font = name;
+    m_pointSize = pointSize;
+}
+
+int RecordingPrinter::lineHeight()
+{
+    open();
+    return m_lineHeight;
+}
+
+void RecordingPrinter::drawText(int x, int y, const QString &text)
+{
+    Document &document = open();
+    reach(Step::Draw);
+    document.texts.append(Text{x, y, text, m_font, m_pointSize, m_clearBrush});
+}
+
+void RecordingPrinter::endDocument()
+{
+    Document &document = open();
+    reach(Step::End);
+    document.ended = true;
+    m_open = false;
+}
+
+void RecordingPrinter::abortDocument()
+{
+    if (!m_open)
+        return;
+    m_documents.last().aborted = true;
+    m_open = false;
 }
 
 TempDataFolder::TempDataFolder() : m_dir(QDir::tempPath() + QStringLiteral("/ktv-data-XXXXXX")) {}

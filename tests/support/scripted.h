@@ -1,7 +1,7 @@
 #pragma once
 
 // Platform services for tests: dialogs answered from a queue, a settable clock, and recorders for
-// beeps and web addresses.
+// beeps, web addresses and printed receipts.
 
 #include "widgets/platform.h"
 
@@ -14,6 +14,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 
 namespace ktv {
 
@@ -116,6 +117,58 @@ private:
     QList<QUrl> m_urls;
 };
 
+// A receipt printer that records each document and every text drawn on it, with the font and brush it was
+// drawn with. It can be told to fail at a step, as a missing printer or a failing print service would.
+class RecordingPrinter : public ReceiptPrinter
+{
+public:
+    enum class Step { Begin, Font, Draw, End };
+
+    struct Text
+    {
+        int x;
+        int y;
+        QString text;
+        QString font;
+        int pointSize;
+        bool clearBrush;
+    };
+
+    struct Document
+    {
+        QList<Text> texts;
+        bool ended = false;
+        bool aborted = false;
+        QStringList lines() const; // the texts alone, in drawing order
+    };
+
+    // The next time the step is reached it throws StoreError with the message (once).
+    void failAt(Step step, const QString &message);
+    void setLineHeight(int height) { m_lineHeight = height; }
+    const QList<Document> &documents() const { return m_documents; }
+
+    void beginDocument() override;
+    void setClearBrush() override;
+    void setFont(const QString &name, int pointSize) override;
+    int lineHeight() override;
+    void drawText(int x, int y, const QString &text) override;
+    void endDocument() override;
+    void abortDocument() override;
+
+private:
+    void reach(Step step);
+    Document &open();
+
+    QList<Document> m_documents;
+    bool m_open = false;
+    QString m_font;
+    int m_pointSize = 0;
+    bool m_clearBrush = false;
+    int m_lineHeight = 40;
+    std::optional<Step> m_failAt;
+    QString m_failure;
+};
+
 // One of each scripted service. agentPort 0 means the test picks a loopback port before handing out
 // the platform.
 struct TestPlatform
@@ -124,9 +177,10 @@ struct TestPlatform
     ScriptedBeeper beeper;
     ScriptedClock clock;
     RecordingWebOpener web;
+    RecordingPrinter printer;
     quint16 agentPort = 0;
 
-    Platform platform() { return Platform{dialogs, beeper, clock, web, agentPort}; }
+    Platform platform() { return Platform{dialogs, beeper, clock, web, printer, agentPort}; }
 };
 
 // A fresh, empty data folder that is removed with the helper. Creating the database in it is up to

@@ -1,0 +1,76 @@
+#include "charge.h"
+
+#include "widgets/numberforms.h"
+
+#include <cmath>
+
+namespace ktv::charge {
+
+namespace {
+constexpr qint64 kMsPerDay = 86'400'000;
+constexpr qint64 kMsPerHour = 3'600'000;
+constexpr qint64 kMsPerMinute = 60'000;
+} // namespace
+
+int usedMinutes(const QDateTime &begin, const QDateTime &end)
+{
+    // Wall-clock difference, as the cashier reads the two times.
+    qint64 ms = begin.date().daysTo(end.date()) * kMsPerDay + begin.time().msecsTo(end.time());
+    ms = std::abs(ms);
+    const qint64 days = ms / kMsPerDay;
+    const qint64 rest = ms % kMsPerDay;
+    const qint64 minutes = rest / kMsPerHour * 60 + rest % kMsPerHour / kMsPerMinute;
+    return int(days < 3 ? days * 1440 + minutes : minutes);
+}
+
+double roomCharge(int usedMinutes, int discountMinutes, double hourlyPrice, double customerRate, double roomRate)
+{
+    const int billed = usedMinutes - discountMinutes;
+    return billed * hourlyPrice / 60 * (customerRate * roomRate);
+}
+
+double rateOrOne(double rate) { return rate < 0.0001 ? 1.0 : rate; }
+
+void DrinksTotal::add(int quantity, double unitPrice)
+{
+    // nearbyint rounds half to even in the default rounding mode.
+    m_units = qint64(std::nearbyint(double(m_units) + quantity * unitPrice * 10000.0));
+}
+
+QString paidNote(const QString &memberId) { return QStringLiteral("已买单:") + memberId; }
+
+Settlement settle(const Payment &p)
+{
+    Settlement s;
+    s.change = p.change;
+    s.mark = p.mark;
+    const double total = p.roomCharge + p.drinks;
+    s.amountDue = !p.amountDue || *p.amountDue > total ? total : *p.amountDue;
+    const double paid = p.paid.value_or(0);
+    if (paid > 0) {
+        s.change = paid - s.amountDue;
+    } else {
+        s.mark = QStringLiteral("还没付费");
+        s.askForPayment = true;
+    }
+    const bool waived = total > s.amountDue;
+    if (waived)
+        s.mark = QStringLiteral("抹零:") + numberform::plainDecimal(total - s.amountDue);
+    if (s.change.value_or(0) < 0)
+        s.mark = QStringLiteral("欠帐:") + numberform::plainDecimal(std::abs(*s.change));
+    else if (paid > 0 && !waived)
+        s.mark = QStringLiteral("结清");
+    return s;
+}
+
+QString changePanelText(std::optional<double> change)
+{
+    const double c = change.value_or(0);
+    if (c > 0.0001)
+        return QStringLiteral("找零:") + numberform::plainDecimal(c);
+    if (c < -0.0001)
+        return QStringLiteral("欠帐:") + numberform::plainDecimal(std::abs(c));
+    return QStringLiteral("结清");
+}
+
+} // namespace ktv::charge

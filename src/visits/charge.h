@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+// The billing rules of check-out: used minutes, room charge, rates, drinks total and payment.
+namespace ktv::charge {
+
+// Minutes between two moments, either way round; whole days count only below three.
+int usedMinutes(const QDateTime &begin, const QDateTime &end);
+
+// Billed minutes times the hourly price, divided by 60, times the two rates, in that order; unrounded.
+double roomCharge(int usedMinutes, int discountMinutes, double hourlyPrice, double customerRate, double roomRate);
+
+// A rate below 0.0001 (missing, zero or negative) means no discount.
+double rateOrOne(double rate);
+
+// The drinks total, summed in units of 1/10 000 with each new total rounded half to even.
+class DrinksTotal
+{
+public:
+    void add(int quantity, double unitPrice);
+    double value() const { return double(m_units) / 10000.0; }
+
+private:
+    qint64 m_units = 0;
+};
+
+QString paidNote(const QString &memberId); // "已买单:" and the member number
+
+struct Payment
+{
+    double roomCharge = 0;            // Openroom_jbxf, missing read as 0
+    double drinks = 0;                // Openroom_jiushui, missing read as 0
+    std::optional<double> amountDue;  // Openroom_yingfu
+    std::optional<double> paid;       // Openroom_shifu
+    std::optional<double> change;     // Openroom_zhaoling
+    QString mark;                     // Openroom_beizhu
+};
+
+struct Settlement
+{
+    double amountDue = 0;
+    std::optional<double> change;
+    QString mark;
+    bool askForPayment = false; // nothing paid yet: the paid box wants the focus
+};
+
+// Amount due, change and settlement mark of a payment.
+Settlement settle(const Payment &payment);
+
+// The status bar's change panel: change given, amount owed, or settled.
+QString changePanelText(std::optional<double> change);
+
+} // namespace ktv::charge

@@ -1,0 +1,543 @@
+#include "formcloseroomandpay.h"
+
+#include "charge.h"
+
+#include "store/database.h"
+#include "store/datamodule.h"
+#include "store/storeerror.h"
+#include "store/tables.h"
+#include "widgets/dbedit.h"
+#include "widgets/dbgrid.h"
+#include "widgets/numberforms.h"
+#include "widgets/statuspanels.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace ktv {
+
+namespace {
+const QString kLishui = QStringLiteral("Openroom_Lishui");
+const QString kVisitRoom = QStringLiteral("Openroom_room_id");
+const QString kVisitMember = QStringLiteral("Openroom_Customers_id");
+const QString kBegin = QStringLiteral("Openroom_begintime");
+const QString kEnd = QStringLiteral("Openroom_endtime");
+const QString kRoomRate = QStringLiteral("Openroom_room_zhelu");
+const QString kCustomerRate = QStringLiteral("Openroom_customer_zhelu");
+const QString kCharge = QStringLiteral("Openroom_jbxf");
+const QString kDrinks = QStringLiteral("Openroom_jiushui");
+const QString kDue = QStringLiteral("Openroom_yingfu");
+const QString kPaid = QStringLiteral("Openroom_shifu");
+const QString kChange = QStringLiteral("Openroom_zhaoling");
+const QString kMark = QStringLiteral("Openroom_beizhu");
+const QString kAccumulated = QStringLiteral("Openroom_leijifou");
+const QString kMemberRate = QStringLiteral("Customers_zkl");
+const QString kLastVisit = QStringLiteral("Customers_zjxfsj");
+const QString kRoomId = QStringLiteral("Room_id");
+const QString kRoomUsed = QStringLiteral("Room_used");
+const QString kClientRoom = QStringLiteral("Clients_room_id");
+const QString kClientUsed = QStringLiteral("Clients_used");
+} // namespace
+
+TFormCloseroomandPay::TFormCloseroomandPay(TDataModule1 &data, const Platform &platform, QWidget *parent)
+    : ScreenWindow(parent), m_data(data), m_platform(platform),
+      m_visits(new Cursor(data.database(), tables::openroom(), this)),
+      m_lines(new Cursor(data.database(), tables::callpear(), this)),
+      m_rooms(new Cursor(data.database(), tables::room(), this)),
+      m_member(new Cursor(data.database(), tables::customers(), this)),
+      m_clients(new Cursor(data.database(), tables::clients(), this)), m_visitSource(new DataSource(m_visits, this)),
+      m_lineSource(new DataSource(m_lines, this)), m_roomSource(new DataSource(m_rooms, this)),
+      m_memberSource(new DataSource(m_member, this)), m_clientSource(new DataSource(m_clients, this))
+{
+    setObjectName(QStringLiteral("FormCloseroomandPay"));
+    setWindowTitle(QStringLiteral("退房结帐"));
+    m_visits->setObjectName(QStringLiteral("Table1"));
+    m_visits->setIndexName(QStringLiteral("openroom_id"));
+    m_visits->setFilter(QStringLiteral("Openroom_beizhu<>'结清'"));
+    m_visits->setFiltered(true);
+    m_visits->setBeforePost([this](Cursor &c) { Table1BeforePost(c); });
+    m_lines->setObjectName(QStringLiteral("Table2"));
+    m_lines->setIndexName(QStringLiteral("openroomls"));
+    m_lines->setMasterLink(m_visits, {kLishui}, {QStringLiteral("Openroom_lishu")});
+    m_rooms->setObjectName(QStringLiteral("Table3"));
+    m_rooms->setOrderFields({kRoomId});
+    m_member->setObjectName(QStringLiteral("Table4"));
+    m_member->setOrderFields({QStringLiteral("Customers_id")});
+    m_member->setMasterLink(m_visits, {kVisitMember}, {QStringLiteral("Customers_id")});
+    m_member->setBeforePost([this](Cursor &c) { Table4BeforePost(c); });
+    m_clients->setObjectName(QStringLiteral("Table5"));
+    m_clients->setIndexName(QStringLiteral("client_room_id"));
+
+    buildScreen();
+    FormCreate();
+
+    // The status bar follows the current visit every second, also while the screen is hidden.
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, [this] { runGuarded(m_platform.dialogs, [this] { Timer1Timer(); }); });
+    m_timer->start();
+}
+
+// --- layout ---------------------------------------------------------------------------------------
+
+void TFormCloseroomandPay::buildScreen()
+{
+    m_status = new StatusPanels({150, 150, 150, 150, 150, 150, 50}, this);
+    m_status->setObjectName(QStringLiteral("StatusBar1"));
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(buildTopBar());
+    auto *middle = new QHBoxLayout;
+    middle->addWidget(buildVisitBoxes(), 1);
+    middle->addWidget(buildSteps());
+    layout->addLayout(middle);
+    layout->addWidget(makeGrid(m_platform.dialogs, m_visitSource,
+                               {{kAccumulated, QStringLiteral("消费是否累计"), true},
+                                {kLishui, QStringLiteral("开房流水号")},
+                                {kVisitMember, QStringLiteral("开房客户号"), true},
+                                {kVisitRoom, QStringLiteral("开房房间号"), true},
+                                {kBegin, QStringLiteral("开房开始时间"), true},
+                                {kEnd, QStringLiteral("开房结束时间"), true},
+                                {QStringLiteral("Openroom_usedminute"), QStringLiteral("开房所用分钟数")},
+                                {QStringLiteral("Openroom_youhuminute"), QStringLiteral("开房优惠分钟数")},
+                                {kRoomRate, QStringLiteral("房间折率")},
+                                {kCustomerRate, QStringLiteral("开房客户折率")},
+                                {kCharge, QStringLiteral("基本消费")},
+                                {kDrinks, QStringLiteral("酒水消费")},
+                                {kDue, QStringLiteral("应付金额")},
+                                {kPaid, QStringLiteral("实付金额")},
+                                {kChange, QStringLiteral("找零")},
+                                {kMark, QStringLiteral("备注")}},
+                               QStringLiteral("DBGrid5"), this),
+                      1);
+    layout->addWidget(buildLowerArea(), 1);
+    layout->addWidget(m_status);
+}
+
+QWidget *TFormCloseroomandPay::buildTopBar()
+{
+    auto *bar = new QWidget(this);
+    const QList<NavButton> buttons{NavButton::First,  NavButton::Prior, NavButton::Next,
+                                   NavButton::Last,   NavButton::Insert, NavButton::Edit,
+                                   NavButton::Post,   NavButton::Cancel, NavButton::Refresh};
+    auto *navigator = new DBNavigator(m_platform.dialogs, m_visitSource, buttons, standardHints(buttons), bar);
+    navigator->setObjectName(QStringLiteral("DBNavigator1"));
+    m_search = new QLineEdit(bar);
+    m_search->setObjectName(QStringLiteral("Edit1"));
+    m_search->setToolTip(QStringLiteral("请输入要退房的开房流水号或房间号"));
+    connect(m_search, &QLineEdit::textChanged, this, [this] { runGuarded(m_platform.dialogs, [this] { Edit1Change(); }); });
+    m_onlyOpen = new QCheckBox(QStringLiteral("仅显示未退房的"), bar);
+    m_onlyOpen->setObjectName(QStringLiteral("CheckBoxOnlyOpened"));
+    m_onlyOpen->setChecked(true);
+    connect(m_onlyOpen, &QCheckBox::clicked, this,
+            [this] { runGuarded(m_platform.dialogs, [this] { CheckBoxOnlyOpenedClick(); }); });
+    m_locate = new QPushButton(QStringLiteral("定位开房房间号"), bar);
+    m_locate->setObjectName(QStringLiteral("BitBtn2dwkffjh"));
+    connect(m_locate, &QPushButton::clicked, this,
+            [this] { runGuarded(m_platform.dialogs, [this] { BitBtn2dwkffjhClick(); }); });
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(navigator);
+    row->addWidget(m_search);
+    row->addWidget(m_onlyOpen);
+    row->addWidget(m_locate);
+    row->addStretch(1);
+    return bar;
+}
+
+QWidget *TFormCloseroomandPay::buildVisitBoxes()
+{
+    struct Box
+    {
+        const char *label;
+        QString field;
+        bool readOnly;
+    };
+    const Box boxes[] = {
+        {"开房流水号", kLishui, false},         {"开房客户号", kVisitMember, true},
+        {"开房房间号", kVisitRoom, true},       {"开房开始时间", kBegin, false},
+        {"退房时间", kEnd, false},              {"开房所用分钟数", QStringLiteral("Openroom_usedminute"), true},
+        {"开房优惠分钟数", QStringLiteral("Openroom_youhuminute"), false},
+        {"开房房间折扣率", kRoomRate, false},   {"开房客户折扣率", kCustomerRate, false},
+        {"基本消费", kCharge, true},            {"酒水", kDrinks, true},
+        {"应付", kDue, false},                  {"实付", kPaid, false},
+        {"找零", kChange, false},               {"备注", kMark, true},
+    };
+    auto *panel = new QWidget(this);
+    auto *grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    int i = 0;
+    for (const Box &b : boxes) {
+        auto *box = new DBEdit(m_platform.dialogs, QString::fromUtf8(b.label), m_visitSource, b.field, panel);
+        box->setObjectName(QStringLiteral("Edit") + b.field);
+        box->setReadOnly(b.readOnly);
+        grid->addWidget(box, i / 3, i % 3);
+        if (b.field == kCharge)
+            m_chargeBox = box;
+        else if (b.field == kPaid)
+            m_paidBox = box;
+        else if (b.field == kMark)
+            m_markBox = box;
+        ++i;
+    }
+    return panel;
+}
+
+QWidget *TFormCloseroomandPay::buildSteps()
+{
+    struct Step
+    {
+        const char *name;
+        const char *caption;
+        void (TFormCloseroomandPay::*handler)();
+    };
+    static const Step steps[] = {
+        {"BitBtnTuifang", "&1退房", &TFormCloseroomandPay::BitBtnTuifangClick},
+        {"BitBtnJsys", "&2计算用时", &TFormCloseroomandPay::BitBtnJsysClick},
+        {"BitBtnJsjbxf", "&3计算基本消费", &TFormCloseroomandPay::BitBtnJsjbxfClick},
+        {"BitBtnJsjs", "&4计算酒水消费", &TFormCloseroomandPay::BitBtnJsjsClick},
+        {"BitBtnShoufei", "&5收费", &TFormCloseroomandPay::BitBtnShoufeiClick},
+        {"BitBtnPrintPaper", "&6打印小票", &TFormCloseroomandPay::BitBtnPrintPaperClick},
+        {"BitBtn1", "&7更新最近消费时间", &TFormCloseroomandPay::BitBtn1Click},
+        {"BitBtnljxf", "&8消费累计", &TFormCloseroomandPay::BitBtnljxfClick},
+    };
+    auto *group = new QGroupBox(QStringLiteral("计算打印"), this);
+    group->setObjectName(QStringLiteral("GroupBox1"));
+    auto *column = new QVBoxLayout(group);
+    for (const Step &s : steps) {
+        auto *button = new QPushButton(QString::fromUtf8(s.caption), group);
+        button->setObjectName(QLatin1String(s.name));
+        const auto handler = s.handler;
+        connect(button, &QPushButton::clicked, this,
+                [this, handler] { runGuarded(m_platform.dialogs, [this, handler] { (this->*handler)(); }); });
+        column->addWidget(button);
+        m_steps << button;
+    }
+    return group;
+}
+
+QWidget *TFormCloseroomandPay::buildLowerArea()
+{
+    Dialogs &dialogs = m_platform.dialogs;
+    auto *area = new QSplitter(Qt::Horizontal, this);
+    area->addWidget(makeGrid(dialogs, m_roomSource,
+                             {{kRoomId, QStringLiteral("房间编号"), true},
+                              {QStringLiteral("Room_sheshi"), QStringLiteral("房间设施"), true},
+                              {QStringLiteral("Room_sfbiaozhun"), QStringLiteral("房间收费标准"), true},
+                              {kRoomUsed, QStringLiteral("是否在使用中")},
+                              {QStringLiteral("Room_beizhu"), QStringLiteral("房间备注"), true}},
+                             QStringLiteral("DBGrid3"), area));
+    area->addWidget(makeGrid(dialogs, m_clientSource,
+                             {{QStringLiteral("Clients_mac"), QStringLiteral("mac地址"), true},
+                              {QStringLiteral("Clients_ip"), QStringLiteral("IP地址"), true},
+                              {QStringLiteral("Clients_gateway"), QStringLiteral("网关"), true},
+                              {QStringLiteral("Clients_hostname"), QStringLiteral("主机名"), true},
+                              {kClientRoom, QStringLiteral("所在房间号"), true},
+                              {kClientUsed, QStringLiteral("是否使用中")},
+                              {QStringLiteral("Clients_lastopentime"), QStringLiteral("最近开机时间"), true},
+                              {QStringLiteral("Clients_lastclosetime"), QStringLiteral("最近关机时间"), true},
+                              {QStringLiteral("Clients_Running"), QStringLiteral("主机是否在运行中"), true}},
+                             QStringLiteral("DBGrid4"), area));
+    area->addWidget(makeGrid(dialogs, m_lineSource,
+                             {{QStringLiteral("Openroom_lishu"), QStringLiteral("开房流水号"), true},
+                              {QStringLiteral("Callpear_id"), QStringLiteral("叫酒流水")},
+                              {QStringLiteral("Pear_id"), QStringLiteral("酒水编码"), true},
+                              {QStringLiteral("Pear_price"), QStringLiteral("酒水单价"), true},
+                              {QStringLiteral("Pear_shuliang"), QStringLiteral("酒水数量"), true},
+                              {QStringLiteral("Pear_calltime"), QStringLiteral("叫酒时间"), true},
+                              {QStringLiteral("Callpear_bz"), QStringLiteral("叫酒备注")}},
+                             QStringLiteral("DBGrid2"), area));
+    area->addWidget(makeGrid(dialogs, m_memberSource,
+                             {{QStringLiteral("Customers_id"), QStringLiteral("会员编号")},
+                              {QStringLiteral("Customers_name"), QStringLiteral("会员姓名"), true},
+                              {QStringLiteral("Customers_sfzh"), QStringLiteral("身份证号")},
+                              {QStringLiteral("Customers_phone"), QStringLiteral("会员电话")},
+                              {QStringLiteral("Customers_zcsj"), QStringLiteral("注册时间")},
+                              {kLastVisit, QStringLiteral("最近消费时间")},
+                              {QStringLiteral("Customers_ljxf"), QStringLiteral("累计消费"), true},
+                              {kMemberRate, QStringLiteral("折扣率")},
+                              {QStringLiteral("Customers_dizhi"), QStringLiteral("地址")},
+                              {QStringLiteral("Customers_hyjb"), QStringLiteral("会员级别")},
+                              {QStringLiteral("Customers_bz"), QStringLiteral("备注")}},
+                             QStringLiteral("DBGrid1"), area));
+    return area;
+}
+
+QPushButton *TFormCloseroomandPay::stepButton(int step) const { return m_steps.value(step - 1); }
+
+// --- handlers -------------------------------------------------------------------------------------
+
+void TFormCloseroomandPay::FormCreate()
+{
+    for (Cursor *c : {m_visits, m_lines, m_rooms, m_member, m_clients}) {
+        if (!c->isOpen())
+            c->open();
+    }
+}
+
+void TFormCloseroomandPay::Edit1Change()
+{
+    // A text that is no whole number matches no serial number; the visit list stays where it is.
+    m_visits->locate(kLishui, m_search->text(), LocateOption::PartialKey);
+}
+
+void TFormCloseroomandPay::BitBtn2dwkffjhClick()
+{
+    const QString room = m_search->text();
+    m_visits->locate(kVisitRoom, room, LocateOption::PartialKey);
+    m_rooms->locate(kRoomId, room, LocateOption::CaseInsensitive);
+    m_clients->locate(kClientRoom, room, LocateOption::CaseInsensitive);
+}
+
+void TFormCloseroomandPay::CheckBoxOnlyOpenedClick() { m_visits->setFiltered(m_onlyOpen->isChecked()); }
+
+std::optional<double> TFormCloseroomandPay::optional(Cursor &cursor, const QString &field) const
+{
+    if (cursor.isNull(field))
+        return std::nullopt;
+    return cursor.number(field);
+}
+
+// The room list and the client PC list stand on the visit's own room before check-out or pricing reads
+// them, whatever was picked in their grids.
+bool TFormCloseroomandPay::placeListsOnVisitRoom()
+{
+    const QString room = m_visits->text(kVisitRoom);
+    if (room.isEmpty())
+        return false;
+    m_clients->locate(kClientRoom, room, LocateOption::CaseInsensitive);
+    return m_rooms->locate(kRoomId, room, LocateOption::CaseInsensitive);
+}
+
+void TFormCloseroomandPay::releaseRoomAndClients()
+{
+    const QString room = m_visits->text(kVisitRoom);
+    if (!placeListsOnVisitRoom())
+        return;
+    if (tables::isYes(m_rooms->text(kRoomUsed))) {
+        m_rooms->edit();
+        m_rooms->setValue(kRoomUsed, tables::no);
+        m_rooms->post();
+    }
+    // Every client PC of the room is released, so that none stays activated after the guests left.
+    if (!m_clients->locate(kClientRoom, room, LocateOption::CaseInsensitive))
+        return;
+    while (m_clients->text(kClientRoom).compare(room, Qt::CaseInsensitive) == 0) {
+        if (tables::isYes(m_clients->text(kClientUsed))) {
+            m_clients->edit();
+            m_clients->setValue(kClientUsed, tables::no);
+            m_clients->post();
+        }
+        m_clients->next();
+        if (m_clients->eof())
+            break;
+    }
+    m_clients->locate(kClientRoom, room, LocateOption::CaseInsensitive);
+}
+
+bool TFormCloseroomandPay::requireMember(const QString &what)
+{
+    if (!m_member->isEmpty())
+        return true;
+    m_platform.dialogs.showMessage(
+        QStringLiteral("找不到会员“%1”的资料，不能%2！").arg(m_visits->text(kVisitMember), what));
+    return false;
+}
+
+void TFormCloseroomandPay::BitBtnTuifangClick()
+{
+    if (m_visits->isEmpty()) {
+        m_platform.beeper.beep();
+        m_platform.dialogs.showMessage(QStringLiteral("已无房可退!"));
+        return;
+    }
+    bool checkedOut = false;
+    {
+        Transaction tx(m_data.database());
+        if (m_visits->dateTime(kBegin) > m_visits->dateTime(kEnd)) {
+            m_visits->edit();
+            m_visits->setValue(kEnd, m_platform.clock.now());
+            if (m_visits->isNull(kCustomerRate))
+                m_visits->setValue(kCustomerRate, m_member->number(kMemberRate));
+            m_visits->post();
+            checkedOut = true;
+        }
+        releaseRoomAndClients();
+        tx.commit();
+    }
+    if (checkedOut)
+        m_platform.dialogs.showMessage(QStringLiteral("退房成功！"));
+}
+
+void TFormCloseroomandPay::BitBtnJsysClick()
+{
+    if (m_visits->isEmpty())
+        return;
+    if (m_visits->isNull(kBegin) || m_visits->isNull(kEnd)) {
+        m_platform.dialogs.showMessage(m_visits->isNull(kBegin)
+                                           ? QStringLiteral("开房开始时间为空，不能计算用时！")
+                                           : QStringLiteral("退房时间为空，不能计算用时！"));
+        return;
+    }
+    Transaction tx(m_data.database());
+    m_visits->edit();
+    m_visits->setValue(QStringLiteral("Openroom_usedminute"),
+                       charge::usedMinutes(m_visits->dateTime(kBegin), m_visits->dateTime(kEnd)));
+    if (m_visits->isNull(QStringLiteral("Openroom_youhuminute")))
+        m_visits->setValue(QStringLiteral("Openroom_youhuminute"), 0);
+    if (m_visits->isNull(kRoomRate))
+        m_visits->setValue(kRoomRate, 1.0);
+    if (!m_member->isEmpty()) {
+        if (m_member->number(kMemberRate) == 0) {
+            m_member->edit();
+            m_member->setValue(kMemberRate, 1.0);
+            m_member->post();
+        }
+        m_visits->setValue(kCustomerRate, m_member->value(kMemberRate));
+    }
+    m_visits->post();
+    tx.commit();
+}
+
+void TFormCloseroomandPay::BitBtnJsjbxfClick()
+{
+    if (m_visits->isEmpty())
+        return;
+    if (!placeListsOnVisitRoom()) {
+        m_platform.dialogs.showMessage(
+            QStringLiteral("房间列表中没有房间“%1”，不能计算基本消费！").arg(m_visits->text(kVisitRoom)));
+        return;
+    }
+    m_visits->edit();
+    m_visits->setValue(kCharge, charge::roomCharge(int(m_visits->integer(QStringLiteral("Openroom_usedminute"))),
+                                                   int(m_visits->integer(QStringLiteral("Openroom_youhuminute"))),
+                                                   m_rooms->number(QStringLiteral("Room_sfbiaozhun")),
+                                                   m_visits->number(kCustomerRate), m_visits->number(kRoomRate)));
+    m_visits->post();
+}
+
+void TFormCloseroomandPay::BitBtnJsjsClick()
+{
+    if (m_visits->isEmpty())
+        return;
+    const QString note = charge::paidNote(m_member->text(QStringLiteral("Customers_id")));
+    Transaction tx(m_data.database());
+    charge::DrinksTotal total;
+    m_lines->first();
+    while (!m_lines->isEmpty() && !m_lines->eof()) {
+        const int quantity = int(m_lines->integer(QStringLiteral("Pear_shuliang")));
+        total.add(quantity, m_lines->number(QStringLiteral("Pear_price")));
+        if (quantity <= 0) {
+            m_lines->remove(); // the line after it is counted next
+            continue;
+        }
+        if (m_lines->isNull(QStringLiteral("Callpear_bz"))) {
+            m_lines->edit();
+            m_lines->setValue(QStringLiteral("Callpear_bz"), note);
+            m_lines->post();
+        }
+        m_lines->next();
+    }
+    m_visits->edit();
+    m_visits->setValue(kDrinks, total.value());
+    m_visits->post();
+    tx.commit();
+}
+
+void TFormCloseroomandPay::BitBtnShoufeiClick()
+{
+    if (m_visits->isEmpty())
+        return;
+    m_visits->edit();
+    for (const QString &rate : {kRoomRate, kCustomerRate}) {
+        if (m_visits->number(rate) < 0)
+            m_visits->setValue(rate, 1.0);
+    }
+    charge::Payment payment;
+    payment.roomCharge = m_visits->number(kCharge);
+    payment.drinks = m_visits->number(kDrinks);
+    payment.amountDue = optional(*m_visits, kDue);
+    payment.paid = optional(*m_visits, kPaid);
+    payment.change = optional(*m_visits, kChange);
+    payment.mark = m_visits->text(kMark);
+    const charge::Settlement s = charge::settle(payment);
+    m_visits->setValue(kDue, s.amountDue);
+    m_visits->setValue(kChange, s.change ? QVariant(*s.change) : QVariant());
+    m_visits->setValue(kMark, s.mark);
+    if (s.askForPayment)
+        m_paidBox->setFocus();
+    m_visits->post();
+}
+
+void TFormCloseroomandPay::BitBtnPrintPaperClick()
+{
+    if (m_openReceipt)
+        m_openReceipt(this);
+}
+
+void TFormCloseroomandPay::BitBtn1Click()
+{
+    if (m_visits->isEmpty() || !requireMember(QStringLiteral("更新最近消费时间")))
+        return;
+    m_member->edit();
+    m_member->setValue(kLastVisit, m_visits->value(kEnd));
+    m_member->post();
+}
+
+void TFormCloseroomandPay::BitBtnljxfClick()
+{
+    if (m_visits->isEmpty() || tables::isYes(m_visits->text(kAccumulated)))
+        return;
+    if (m_visits->isNull(kDue)) {
+        m_platform.dialogs.showMessage(QStringLiteral("这次消费还没有收费，请先收费再累计消费！"));
+        return;
+    }
+    if (!requireMember(QStringLiteral("累计消费")))
+        return;
+    Transaction tx(m_data.database());
+    m_member->edit();
+    m_member->setValue(kLastVisit, m_visits->value(kEnd));
+    m_member->setValue(QStringLiteral("Customers_ljxf"),
+                       m_member->number(QStringLiteral("Customers_ljxf")) + m_visits->number(kDue));
+    m_member->post();
+    m_visits->edit();
+    m_visits->setValue(kAccumulated, tables::yes);
+    m_visits->post();
+    tx.commit();
+}
+
+void TFormCloseroomandPay::Table1BeforePost(Cursor &visit)
+{
+    for (const QString &rate : {kRoomRate, kCustomerRate}) {
+        if (visit.number(rate) < 0.0001)
+            visit.setValue(rate, 1.0);
+    }
+}
+
+void TFormCloseroomandPay::Table4BeforePost(Cursor &member)
+{
+    if (member.number(kMemberRate) < 0.0001)
+        member.setValue(kMemberRate, 1.0);
+}
+
+void TFormCloseroomandPay::Timer1Timer()
+{
+    if (m_member->isOpen() && !m_member->text(QStringLiteral("Customers_name")).isEmpty())
+        m_status->setPanelText(0, QStringLiteral("客户:") + m_member->text(QStringLiteral("Customers_name")));
+    if (!m_visits->isNull(kLishui))
+        m_status->setPanelText(1, QStringLiteral("开房流水:") + m_visits->text(kLishui));
+    m_status->setPanelText(2, QStringLiteral("基本消费:") + (m_visits->isNull(kCharge) ? QString() : m_chargeBox->text()));
+    m_status->setPanelText(3, QStringLiteral("酒水:") + numberform::plainDecimal(m_visits->value(kDrinks)));
+    m_status->setPanelText(4, QStringLiteral("实付:") + numberform::plainDecimal(m_visits->value(kPaid)));
+    m_status->setPanelText(5, charge::changePanelText(optional(*m_visits, kChange)));
+    m_status->setPanelText(6, m_visits->isNull(kMark) ? QString() : m_markBox->text());
+}
+
+} // namespace ktv

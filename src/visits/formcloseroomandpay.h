@@ -1,0 +1,95 @@
+#pragma once
+
+#include "widgets/platform.h"
+#include "widgets/screenparts.h"
+
+#include <optional>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace ktv {
+
+class Cursor;
+class DBEdit;
+class DataSource;
+class StatusPanels;
+class TDataModule1;
+
+// Check-out and payment: closes a visit and settles it in numbered steps, each stored at once.
+class TFormCloseroomandPay : public ScreenWindow
+{
+    Q_OBJECT
+public:
+    TFormCloseroomandPay(TDataModule1 &data, const Platform &platform, QWidget *parent = nullptr);
+
+    Cursor *Table1() const { return m_visits; }
+    Cursor *Table2() const { return m_lines; }
+    Cursor *Table3() const { return m_rooms; }
+    Cursor *Table4() const { return m_member; }
+    Cursor *Table5() const { return m_clients; }
+    QLineEdit *Edit1() const { return m_search; }
+    QCheckBox *CheckBoxOnlyOpened() const { return m_onlyOpen; }
+    QPushButton *BitBtn2dwkffjh() const { return m_locate; }
+    QPushButton *stepButton(int step) const; // 1 to 8
+    StatusPanels *StatusBar1() const { return m_status; }
+    QTimer *Timer1() const { return m_timer; }
+    DBEdit *paidBox() const { return m_paidBox; }
+
+    // Where "&6打印小票" opens the receipt screen; the program sets it.
+    void setReceiptOpener(std::function<void(QWidget *)> opener) { m_openReceipt = std::move(opener); }
+
+    void FormCreate();
+    void Edit1Change();
+    void BitBtn2dwkffjhClick();
+    void CheckBoxOnlyOpenedClick();
+    void BitBtnTuifangClick();
+    void BitBtnJsysClick();
+    void BitBtnJsjbxfClick();
+    void BitBtnJsjsClick();
+    void BitBtnShoufeiClick();
+    void BitBtnPrintPaperClick();
+    void BitBtn1Click();
+    void BitBtnljxfClick();
+    void Table1BeforePost(Cursor &visit);
+    void Table4BeforePost(Cursor &member);
+    void Timer1Timer();
+
+private:
+    void buildScreen();
+    QWidget *buildTopBar();
+    QWidget *buildVisitBoxes();
+    QWidget *buildSteps();
+    QWidget *buildLowerArea();
+    bool placeListsOnVisitRoom();
+    void releaseRoomAndClients();
+    bool requireMember(const QString &what);
+    std::optional<double> optional(Cursor &cursor, const QString &field) const;
+
+    TDataModule1 &m_data;
+    Platform m_platform;
+    Cursor *m_visits;
+    Cursor *m_lines;
+    Cursor *m_rooms;
+    Cursor *m_member;
+    Cursor *m_clients;
+    DataSource *m_visitSource;
+    DataSource *m_lineSource;
+    DataSource *m_roomSource;
+    DataSource *m_memberSource;
+    DataSource *m_clientSource;
+    QLineEdit *m_search = nullptr;
+    QCheckBox *m_onlyOpen = nullptr;
+    QPushButton *m_locate = nullptr;
+    QList<QPushButton *> m_steps;
+    DBEdit *m_chargeBox = nullptr;
+    DBEdit *m_paidBox = nullptr;
+    DBEdit *m_markBox = nullptr;
+    StatusPanels *m_status = nullptr;
+    QTimer *m_timer = nullptr;
+    std::function<void(QWidget *)> m_openReceipt;
+};
+
+} // namespace ktv

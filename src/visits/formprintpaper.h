@@ -1,0 +1,47 @@
+#pragma once
+
+#include "widgets/platform.h"
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+namespace ktv {
+
+class DataSource;
+class DBNavigator;
+class Query;
+class TDataModule1;
+
+// Receipt printing: any visit, newest first, and its receipt on the default printer. Reads only.
+class TFormPrintpaper : public QDialog
+{
+    Q_OBJECT
+public:
+    TFormPrintpaper(TDataModule1 &data, const Platform &platform, QWidget *parent = nullptr);
+
+    Query *Query1() const { return m_visits; }
+    DBNavigator *DBNavigator1() const { return m_navigator; }
+    QPushButton *BitBtnSelectliushuihao() const { return m_select; }
+    QPushButton *BitBtnPrint() const { return m_print; }
+
+    void FormCreate();
+    void BitBtnSelectliushuihaoClick();
+    void BitBtnPrintClick();
+
+private:
+    void buildScreen();
+    void showBaseCharge();
+    void printPage(const QStringList &texts);
+
+    Platform m_platform;
+    Query *m_visits;
+    DataSource *m_source;
+    DBNavigator *m_navigator = nullptr;
+    QLineEdit *m_baseCharge = nullptr;
+    QPushButton *m_select = nullptr;
+    QPushButton *m_print = nullptr;
+};
+
+} // namespace ktv

@@ -1,0 +1,438 @@
+#include "appfixture.h"
+
+#include "app/roomactions.h"
+#include "board/roomstate.h"
+#include "members/formyhzc.h"
+#include "store/storeerror.h"
+#include "visits/formcallpear.h"
+#include "visits/formcloseroomandpay.h"
+#include "visits/formopenroom.h"
+#include "visits/formprintpaper.h"
+#include "widgets/dbedit.h"
+
+#include <QCheckBox>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+using namespace ktv;
+
+namespace {
+
+const QString kEnd = QStringLiteral("Openroom_endtime");
+const QString kBegin = QStringLiteral("Openroom_begintime");
+const QDateTime kCheckIn(QDate(2026, 12, 8), QTime(19, 5, 30));
+
+// A venue with member 001 in room 101, which has two activated client PCs, and a free room 102.
+struct VisitFixture : AppFixture
+{
+    VisitFixture()
+    {
+        addRecord(tables::customers(), {{QStringLiteral("Customers_id"), QStringLiteral("001")},
+                                        {QStringLiteral("Customers_name"), QStringLiteral("甲")},
+                                        {QStringLiteral("Customers_zkl"), 0.9},
+                                        {QStringLiteral("Customers_ljxf"), 10.0}});
+        addRoom(QStringLiteral("101"), tables::yes, 60.0);
+        addRoom(QStringLiteral("102"), tables::no, 50.0);
+        for (const char *ip : {"127.0.0.11", "127.0.0.12"})
+            addRecord(tables::clients(), {{QStringLiteral("Clients_ip"), QLatin1String(ip)},
+                                          {QStringLiteral("Clients_room_id"), QStringLiteral("101")},
+                                          {QStringLiteral("Clients_used"), tables::yes}});
+        addRecord(tables::clients(), {{QStringLiteral("Clients_ip"), QStringLiteral("127.0.0.13")},
+                                      {QStringLiteral("Clients_room_id"), QStringLiteral("102")},
+                                      {QStringLiteral("Clients_used"), tables::yes}});
+        addRecord(tables::openroom(), {{QStringLiteral("Openroom_Customers_id"), QStringLiteral("001")},
+                                       {QStringLiteral("Openroom_room_id"), QStringLiteral("101")},
+                                       {kBegin, kCheckIn},
+                                       {kEnd, kCheckIn.addDays(-1)}});
+        start();
+        services.clock.set(kCheckIn.addSecs(2 * 3600 + 34 * 60 + 40)); // 21:40:10
+    }
+
+    TFormCloseroomandPay &screen() { return *program->main->checkOut(); }
+    void press(int step) { screen().stepButton(step)->click(); }
+    void locate(const QString &room)
+    {
+        screen().Edit1()->setText(room);
+        screen().BitBtn2dwkffjh()->click();
+    }
+    QVariant stored(const QString &table, const QString &field, const QString &where = QStringLiteral("1"))
+    {
+        QSqlQuery q = db->run(QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(field, table, where));
+        return q.next() ? q.value(0) : QVariant();
+    }
+    QStringList clientFlags()
+    {
+        QStringList flags;
+        QSqlQuery q = db->run(QStringLiteral("SELECT Clients_used FROM Clients ORDER BY rowid"));
+        while (q.next())
+            flags << q.value(0).toString();
+        return flags;
+    }
+    void setVisit(const QVariantMap &values)
+    {
+        Cursor &v = *screen().Table1();
+        v.edit();
+        for (auto it = values.begin(); it != values.end(); ++it)
+            v.setValue(it.key(), it.value());
+        v.post();
+    }
+};
+
+} // namespace
+
+class CheckOutTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void checkOutReleasesRoomAndEveryClient();
+    void checkOutWithNoVisitBeeps();
+    void stepsActOnTheVisitsOwnRoom();
+    void usedTimeAndChargeWithRates();
+    void usedTimeNeedsBothTimes();
+    void drinksTotalDeletesEmptyLinesAndNotesOthers();
+    void paymentMarksAndStatusBar();
+    void accumulationOnceAndOnlyAfterPayment();
+    void filterHidesSettledVisits();
+    void boardClicksAndPopupEntries();
+    void wholeRoadThroughTheControls();
+};
+
+void CheckOutTest::checkOutReleasesRoomAndEveryClient()
+{
+    VisitFixture f;
+    f.program->main->menuEntry(QStringLiteral("jiezhang"))->trigger();
+    QVERIFY(f.screen().isVisible());
+    QVERIFY(f.screen().CheckBoxOnlyOpened()->isChecked());
+    f.locate(QStringLiteral("101"));
+    f.press(1);
+    QCOMPARE(f.services.dialogs.messages(), QStringList{QStringLiteral("退房成功！")});
+    QCOMPARE(f.screen().Table1()->dateTime(kEnd), f.services.clock.now());
+    QCOMPARE(f.stored("room", "Room_used", "Room_id='101'").toString(), tables::no);
+    QCOMPARE(f.clientFlags(), QStringList({tables::no, tables::no, tables::yes}));
+    QCOMPARE(f.screen().Table1()->number(QStringLiteral("Openroom_customer_zhelu")), 0.9);
+
+    f.services.dialogs.clear();
+    f.services.clock.advance(60000);
+    f.press(1);
+    QVERIFY(f.services.dialogs.messages().isEmpty());
+    QCOMPARE(f.screen().Table1()->dateTime(kEnd), f.services.clock.now().addSecs(-60));
+}
+
+void CheckOutTest::checkOutWithNoVisitBeeps()
+{
+    AppFixture f;
+    f.start();
+    f.program->main->checkOut()->stepButton(1)->click();
+    QCOMPARE(f.services.beeper.count(), 1);
+    QCOMPARE(f.services.dialogs.messages(), QStringList{QStringLiteral("已无房可退!")});
+}
+
+void CheckOutTest::stepsActOnTheVisitsOwnRoom()
+{
+    VisitFixture f;
+    // The room and client lists stand on 102, the visit picked stays the one of room 101.
+    f.screen().Table3()->locate(QStringLiteral("Room_id"), QStringLiteral("102"));
+    f.screen().Table5()->locate(QStringLiteral("Clients_room_id"), QStringLiteral("102"));
+    f.press(1);
+    QCOMPARE(f.stored("room", "Room_used", "Room_id='101'").toString(), tables::no);
+    QCOMPARE(f.stored("room", "Room_used", "Room_id='102'").toString(), tables::no);
+    QCOMPARE(f.clientFlags(), QStringList({tables::no, tables::no, tables::yes}));
+
+    f.press(2);
+    f.screen().Table3()->locate(QStringLiteral("Room_id"), QStringLiteral("102"));
+    f.press(3);
+    QCOMPARE(f.screen().Table1()->number(QStringLiteral("Openroom_jbxf")), 154 * 60.0 / 60 * (0.9 * 1.0));
+}
+
+void CheckOutTest::usedTimeAndChargeWithRates()
+{
+    VisitFixture f;
+    f.locate(QStringLiteral("101"));
+    f.press(1);
+    f.setVisit({{QStringLiteral("Openroom_youhuminute"), 10}, {QStringLiteral("Openroom_room_zhelu"), 0}});
+    QCOMPARE(f.screen().Table1()->number(QStringLiteral("Openroom_room_zhelu")), 1.0); // the rate rule
+    f.press(2);
+    f.press(3);
+    Cursor &v = *f.screen().Table1();
+    QCOMPARE(v.integer(QStringLiteral("Openroom_usedminute")), 154);
+    QCOMPARE(v.number(QStringLiteral("Openroom_customer_zhelu")), 0.9);
+    QCOMPARE(v.number(QStringLiteral("Openroom_jbxf")), 129.6);
+
+    // A member rate of 0 is stored as 1.0 by the step.
+    f.db->run(QStringLiteral("UPDATE Customers SET Customers_zkl = 0"));
+    f.screen().Table4()->refresh();
+    f.press(2);
+    QCOMPARE(f.stored("Customers", "Customers_zkl").toDouble(), 1.0);
+    QCOMPARE(v.number(QStringLiteral("Openroom_customer_zhelu")), 1.0);
+}
+
+void CheckOutTest::usedTimeNeedsBothTimes()
+{
+    VisitFixture f;
+    f.setVisit({{kBegin, QVariant()}});
+    f.press(2);
+    QCOMPARE(f.services.dialogs.messages(), QStringList{QStringLiteral("开房开始时间为空，不能计算用时！")});
+    QVERIFY(f.stored("Openroom", "Openroom_usedminute").isNull());
+    QVERIFY(f.stored("Openroom", "Openroom_youhuminute").isNull());
+}
+
+void CheckOutTest::drinksTotalDeletesEmptyLinesAndNotesOthers()
+{
+    VisitFixture f;
+    const QString lishu = QStringLiteral("Openroom_lishu");
+    f.addRecord(tables::callpear(), {{lishu, 1}, {QStringLiteral("Pear_price"), 12.5}, {QStringLiteral("Pear_shuliang"), 2}});
+    f.addRecord(tables::callpear(), {{lishu, 1}, {QStringLiteral("Pear_price"), 20.0}, {QStringLiteral("Pear_shuliang"), 0}});
+    f.addRecord(tables::callpear(), {{lishu, 1}, {QStringLiteral("Pear_price"), 8.0}, {QStringLiteral("Pear_shuliang"), 1},
+                                     {QStringLiteral("Callpear_bz"), QStringLiteral("赠送")}});
+    f.addRecord(tables::callpear(), {{lishu, 2}, {QStringLiteral("Pear_price"), 99.0}, {QStringLiteral("Pear_shuliang"), 1}});
+    f.screen().Table1()->refresh();
+    f.press(4);
+    QCOMPARE(f.screen().Table1()->number(QStringLiteral("Openroom_jiushui")), 33.0);
+    QCOMPARE(f.count(QStringLiteral("Callpear")), 3);
+    QCOMPARE(f.stored("Callpear", "Callpear_bz", "Callpear_id=1").toString(), QStringLiteral("已买单:001"));
+    QCOMPARE(f.stored("Callpear", "Callpear_bz", "Callpear_id=3").toString(), QStringLiteral("赠送"));
+    QVERIFY(f.stored("Callpear", "Callpear_bz", "Callpear_id=4").isNull()); // another visit's line
+}
+
+void CheckOutTest::paymentMarksAndStatusBar()
+{
+    VisitFixture f;
+    TFormCloseroomandPay &s = f.screen();
+    s.bringUp();
+    f.setVisit({{QStringLiteral("Openroom_jbxf"), 95 * 50 / 60.0}, {QStringLiteral("Openroom_shifu"), 80.0}});
+    f.press(5);
+    Cursor &v = *s.Table1();
+    QCOMPARE(f.stored("Openroom", "Openroom_yingfu").toDouble(), 95 * 50 / 60.0);
+    QCOMPARE(f.stored("Openroom", "Openroom_zhaoling").toDouble(), 80 - 95 * 50 / 60.0);
+    QCOMPARE(f.stored("Openroom", "Openroom_beizhu").toString(), QStringLiteral("结清"));
+    QCOMPARE(v.text(QStringLiteral("Openroom_beizhu")), QStringLiteral("结清")); // current for the steps after
+    v.refresh();
+    QCOMPARE(v.recordCount(), 0); // settled: gone from the list
+
+    f.addRecord(tables::openroom(), {{QStringLiteral("Openroom_Customers_id"), QStringLiteral("001")},
+                                     {QStringLiteral("Openroom_room_id"), QStringLiteral("102")},
+                                     {QStringLiteral("Openroom_jbxf"), 100.0}});
+    v.refresh();
+    f.setVisit({{QStringLiteral("Openroom_yingfu"), 95.0}, {QStringLiteral("Openroom_shifu"), 95.0}});
+    f.press(5);
+    QCOMPARE(v.text(QStringLiteral("Openroom_beizhu")), QStringLiteral("抹零:5"));
+    QCOMPARE(v.number(QStringLiteral("Openroom_zhaoling")), 0.0);
+    QCOMPARE(v.recordCount(), 1); // still listed
+
+    f.setVisit({{QStringLiteral("Openroom_yingfu"), QVariant()}, {QStringLiteral("Openroom_shifu"), 90.0}});
+    f.press(5);
+    QCOMPARE(v.text(QStringLiteral("Openroom_beizhu")), QStringLiteral("欠帐:10"));
+    s.Timer1Timer();
+    QCOMPARE(s.StatusBar1()->panelText(5), QStringLiteral("欠帐:10"));
+    QCOMPARE(s.StatusBar1()->panelText(0), QStringLiteral("客户:甲"));
+    QCOMPARE(s.StatusBar1()->panelText(2), QStringLiteral("基本消费:100.00"));
+    QCOMPARE(s.StatusBar1()->panelText(4), QStringLiteral("实付:90"));
+    QCOMPARE(s.StatusBar1()->panelText(6), QStringLiteral("欠帐:10"));
+
+    f.setVisit({{QStringLiteral("Openroom_shifu"), 0.0}});
+    f.press(5);
+    QCOMPARE(v.text(QStringLiteral("Openroom_beizhu")), QStringLiteral("欠帐:10")); // the old change still owes
+    QCOMPARE(v.number(QStringLiteral("Openroom_zhaoling")), -10.0);
+    QTRY_VERIFY(s.paidBox()->lineEdit()->hasFocus());
+}
+
+void CheckOutTest::accumulationOnceAndOnlyAfterPayment()
+{
+    VisitFixture f;
+    f.press(8);
+    QCOMPARE(f.services.dialogs.messages().size(), 1); // payment comes first
+    QVERIFY(f.stored("Openroom", "Openroom_leijifou").isNull());
+    QCOMPARE(f.stored("Customers", "Customers_ljxf").toDouble(), 10.0);
+
+    f.press(1);
+    f.setVisit({{QStringLiteral("Openroom_jbxf"), 100.0}, {QStringLiteral("Openroom_yingfu"), 95.0},
+                {QStringLiteral("Openroom_shifu"), 95.0}});
+    f.press(5);
+    f.press(8);
+    f.press(8);
+    QCOMPARE(f.stored("Customers", "Customers_ljxf").toDouble(), 105.0);
+    QCOMPARE(f.stored("Openroom", "Openroom_leijifou").toString(), tables::yes);
+    QCOMPARE(f.stored("Customers", "Customers_zjxfsj").toString(), QStringLiteral("2026-12-08 21:40:10.000"));
+}
+
+void CheckOutTest::filterHidesSettledVisits()
+{
+    VisitFixture f;
+    f.addRecord(tables::openroom(), {{QStringLiteral("Openroom_room_id"), QStringLiteral("101")},
+                                     {QStringLiteral("Openroom_beizhu"), QStringLiteral("结清")}});
+    f.addRecord(tables::openroom(), {{QStringLiteral("Openroom_room_id"), QStringLiteral("102")},
+                                     {QStringLiteral("Openroom_beizhu"), QStringLiteral("还没付费")}});
+    Cursor &v = *f.screen().Table1();
+    v.refresh();
+    QCOMPARE(v.recordCount(), 2);
+    f.screen().CheckBoxOnlyOpened()->click();
+    QCOMPARE(v.recordCount(), 3);
+    f.locate(QStringLiteral("101"));
+    QCOMPARE(v.integer(QStringLiteral("Openroom_Lishui")), 2); // newest first: the settled one
+    f.screen().CheckBoxOnlyOpened()->click();
+    QCOMPARE(v.recordCount(), 2);
+    f.screen().Edit1()->setText(QStringLiteral("abc"));
+    QCOMPARE(v.integer(QStringLiteral("Openroom_Lishui")), 3); // no serial number: stays
+    f.screen().Edit1()->setText(QStringLiteral("1"));
+    QCOMPARE(v.integer(QStringLiteral("Openroom_Lishui")), 1);
+}
+
+void CheckOutTest::boardClicksAndPopupEntries()
+{
+    VisitFixture f;
+    RoomButton *free102 = f.button(QStringLiteral("102"));
+    RoomButton *used101 = f.button(QStringLiteral("101"));
+
+    f.services.dialogs.answerNo();
+    free102->click();
+    QCOMPARE(f.services.dialogs.all().first().text, QStringLiteral("确定要开房102吗?"));
+    QCOMPARE(QStringList({f.panel(0), f.panel(1), f.panel(2)}), QStringList({"102", "中包", "空闲"}));
+    QCOMPARE(free102->captionColor(), roomstate::freeColor);
+    QVERIFY(!f.program->main->checkIn()->isVisible());
+
+    // K1 on a room in use: the check-in screen shows, nobody is checked in.
+    f.services.dialogs.clear();
+    f.board().showRoom(used101);
+    f.board().K1()->setEnabled(true);
+    f.board().K1()->trigger();
+    QVERIFY(f.program->main->checkIn()->isVisible());
+    QCOMPARE(f.count(QStringLiteral("Openroom")), 1);
+    QVERIFY(f.services.dialogs.messages().isEmpty());
+
+    // Yes on a green button checks the current member in.
+    f.services.dialogs.answerYes();
+    free102->click();
+    QCOMPARE(f.services.dialogs.messages(), QStringList{QStringLiteral("房间号为： 102已开房给客户：001")});
+    QCOMPARE(free102->captionColor(), roomstate::inUseColor);
+    QCOMPARE(f.count(QStringLiteral("Openroom")), 2);
+
+    // J1 and S1 place their screens on the room.
+    f.board().showRoom(used101);
+    f.board().J1()->trigger();
+    QCOMPARE(f.screen().Edit1()->text(), QStringLiteral("101"));
+    QCOMPARE(f.screen().Table1()->text(QStringLiteral("Openroom_room_id")), QStringLiteral("101"));
+    QCOMPARE(f.screen().Table3()->text(QStringLiteral("Room_id")), QStringLiteral("101"));
+    f.board().S1()->trigger();
+    TFormcallpear *drinks = f.program->main->drinks();
+    QVERIFY(drinks->isVisible());
+    QCOMPARE(drinks->Edit1kffjh()->text(), QStringLiteral("101"));
+    QCOMPARE(drinks->Table1()->text(QStringLiteral("Openroom_room_id")), QStringLiteral("101"));
+
+    // Yes on a red button opens the check-out on that room; the room stays in use until checked out.
+    f.screen().close();
+    f.services.dialogs.clear();
+    f.services.dialogs.answerYes();
+    f.screen().Edit1()->clear();
+    used101->click();
+    QCOMPARE(f.services.dialogs.all().first().text, QStringLiteral("确定要退房101吗?"));
+    QVERIFY(f.screen().isVisible());
+    QCOMPARE(f.screen().Edit1()->text(), QStringLiteral("101"));
+    QCOMPARE(used101->captionColor(), roomstate::inUseColor);
+    QCOMPARE(f.stored("room", "Room_used", "Room_id='101'").toString(), tables::yes);
+    QVERIFY(f.services.dialogs.unexpected().isEmpty());
+}
+
+void CheckOutTest::wholeRoadThroughTheControls()
+{
+    AppFixture f;
+    f.addRoom(QStringLiteral("203"), tables::no, 50.0);
+    f.addRecord(tables::pear(), {{QStringLiteral("Pear_bm"), QStringLiteral("B001")},
+                                 {QStringLiteral("Pear_name"), QStringLiteral("啤酒")},
+                                 {QStringLiteral("Pear_price"), 12.5}});
+    TFormMain &main = f.start();
+    const QDateTime checkIn(QDate(2026, 12, 8), QTime(20, 0));
+
+    // Register a member.
+    {
+        TFormyhzc registration(f.data(), f.services.platform(), &main);
+        registration.Editnewhyh()->setText(QStringLiteral("007"));
+        registration.BitBtncheckid()->click();
+        auto *name = registration.findChild<DBEdit *>(QStringLiteral("EditCustomers_name"));
+        QInputMethodEvent typing; // Chinese text arrives through the input method
+        typing.setCommitString(QStringLiteral("邦德"));
+        QApplication::sendEvent(name->lineEdit(), &typing);
+        QVERIFY(name->commitPending());
+        f.data().TableCustomers->post();
+    }
+    // Check in from the board.
+    f.services.clock.set(checkIn);
+    f.services.dialogs.answerYes();
+    f.button(QStringLiteral("203"))->click();
+    QCOMPARE(f.button(QStringLiteral("203"))->captionColor(), roomstate::inUseColor);
+
+    // Two drinks through S1.
+    f.board().showRoom(f.button(QStringLiteral("203")));
+    f.board().S1()->trigger();
+    TFormcallpear *drinks = main.drinks();
+    QCOMPARE(drinks->Table1()->text(QStringLiteral("Openroom_room_id")), QStringLiteral("203"));
+    drinks->Table2()->insert();
+    drinks->Table2()->setValue(QStringLiteral("Pear_shuliang"), 2);
+    drinks->Table2()->post();
+    QCOMPARE(f.count(QStringLiteral("Callpear")), 1);
+
+    // Check out through J1 after 95 minutes, then the steps.
+    f.services.clock.set(checkIn.addSecs(95 * 60 + 20));
+    f.board().J1()->trigger();
+    TFormCloseroomandPay &out = *main.checkOut();
+    for (int step = 1; step <= 4; ++step)
+        out.stepButton(step)->click();
+    auto *paid = out.findChild<DBEdit *>(QStringLiteral("EditOpenroom_shifu"));
+    QTest::keyClicks(paid->lineEdit(), QStringLiteral("110"));
+    QVERIFY(paid->commitPending());
+    out.stepButton(5)->click();
+    // The receipt, printed from the screen the check-out opens; it shows the newest visit first.
+    QTimer::singleShot(0, [&] {
+        auto *receipts = qobject_cast<TFormPrintpaper *>(QApplication::activeModalWidget());
+        QVERIFY(receipts);
+        receipts->BitBtnPrint()->click();
+        receipts->reject();
+    });
+    out.stepButton(6)->click();
+    QCOMPARE(f.services.printer.documents().size(), 1);
+    const QStringList receipt = f.services.printer.documents().first().lines();
+    QCOMPARE(receipt.value(2), QStringLiteral("开房房间号:203"));
+    QCOMPARE(receipt.value(3), QStringLiteral("基本消费额:79.17"));
+    QCOMPARE(receipt.value(4), QStringLiteral("酒水消费额:25"));
+    QCOMPARE(receipt.value(8), QStringLiteral("结帐备注项:结清"));
+    out.stepButton(7)->click();
+    out.stepButton(8)->click();
+
+    const double charge = 95 * 50.0 / 60;
+    QSqlQuery q = f.db->run(QStringLiteral(
+        "SELECT Openroom_usedminute, Openroom_jbxf, Openroom_jiushui, Openroom_yingfu, Openroom_shifu, "
+        "Openroom_zhaoling, Openroom_beizhu, Openroom_leijifou, Openroom_endtime, Openroom_room_zhelu, "
+        "Openroom_customer_zhelu FROM Openroom"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 95);
+    QCOMPARE(q.value(1).toDouble(), charge);
+    QCOMPARE(q.value(2).toDouble(), 25.0);
+    QCOMPARE(q.value(3).toDouble(), charge + 25);
+    QCOMPARE(q.value(4).toDouble(), 110.0);
+    QCOMPARE(q.value(5).toDouble(), 110 - (charge + 25));
+    QCOMPARE(q.value(6).toString(), QStringLiteral("结清"));
+    QCOMPARE(q.value(7).toString(), tables::yes);
+    QCOMPARE(q.value(8).toString(), QStringLiteral("2026-12-08 21:35:20.000"));
+    QCOMPARE(q.value(9).toDouble(), 1.0);
+    QCOMPARE(q.value(10).toDouble(), 1.0);
+    q = f.db->run(QStringLiteral(
+        "SELECT Customers_ljxf, Customers_zjxfsj, Customers_name FROM Customers WHERE Customers_id='007'"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(2).toString(), QStringLiteral("邦德"));
+    QCOMPARE(q.value(0).toDouble(), charge + 25);
+    QCOMPARE(q.value(1).toString(), QStringLiteral("2026-12-08 21:35:20.000"));
+    q = f.db->run(QStringLiteral("SELECT Callpear_bz FROM Callpear"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), QStringLiteral("已买单:007"));
+
+    // Closing the screen repaints the board: the room is free again.
+    out.close();
+    QCOMPARE(f.button(QStringLiteral("203"))->captionColor(), roomstate::freeColor);
+    QVERIFY(f.services.dialogs.errors().isEmpty());
+}
+
+QTEST_MAIN(CheckOutTest)
+#include "test_checkout.moc"

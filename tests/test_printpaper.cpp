@@ -1,0 +1,358 @@
+#include "storefixture.h"
+#include "support/scripted.h"
+
+#include "store/datamodule.h"
+#include "store/storeerror.h"
+#include "visits/formprintpaper.h"
+#include "widgets/dbedit.h"
+#include "widgets/dbnavigator.h"
+#include "widgets/qtprinter.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace ktv;
+
+namespace {
+
+using Step = RecordingPrinter::Step;
+
+const QString kSerial = QStringLiteral("Openroom_Lishui");
+const QString kDone = QStringLiteral("打印完毕！欢迎再来！");
+
+// A venue database with visits of chosen serial numbers, and the receipt screen on it.
+struct PrintFixture
+{
+    StoreFixture store;
+    TestPlatform services;
+    std::unique_ptr<TDataModule1> data;
+    std::unique_ptr<TFormPrintpaper> screen;
+
+    // A visit stored with its own serial number; values not given stay empty, as for an open visit.
+    void addVisit(int serial, const QString &room, const QVariantMap &values = {})
+    {
+        QStringList names{kSerial, QStringLiteral("Openroom_Customers_id"), QStringLiteral("Openroom_room_id")};
+        QVariantList binds{serial, QStringLiteral("0000001"), room};
+        for (auto it = values.begin(); it != values.end(); ++it) {
+            names << it.key();
+            binds << it.value();
+        }
+        store.db->run(QStringLiteral("INSERT INTO Openroom (%1) VALUES (?%2)")
+                          .arg(names.join(u','), QStringLiteral(",?").repeated(names.size() - 1)),
+                      binds);
+    }
+
+    TFormPrintpaper &open(const Platform &platform)
+    {
+        data = std::make_unique<TDataModule1>(*store.db, services.clock);
+        screen = std::make_unique<TFormPrintpaper>(*data, platform);
+        return *screen;
+    }
+    TFormPrintpaper &open() { return open(services.platform()); }
+
+    qint64 current() const { return screen->Query1()->integer(kSerial); }
+
+    void select(const std::function<void(ScriptedDialogs &)> &answer)
+    {
+        answer(services.dialogs);
+        screen->BitBtnSelectliushuihao()->click();
+    }
+};
+
+const QVariantMap kSettledVisit{{QStringLiteral("Openroom_jbxf"), 79.1666666666667},
+                                {QStringLiteral("Openroom_jiushui"), 12.5},
+                                {QStringLiteral("Openroom_yingfu"), 91.6666666666667},
+                                {QStringLiteral("Openroom_shifu"), 100.0},
+                                {QStringLiteral("Openroom_zhaoling"), 8.3333333333333},
+                                {QStringLiteral("Openroom_beizhu"), QStringLiteral("结清")}};
+
+} // namespace
+
+class PrintpaperTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void screenAtStart();
+    void selectBySerial_data();
+    void selectBySerial();
+    void printsTheTenLines();
+    void printsEmptyAmountsOfAnOpenVisit();
+    void printsLabelsAloneWithNoVisit();
+    void printFailureStopsTheAction_data();
+    void printFailureStopsTheAction();
+    void noPrinterIsReported();
+    void printsToAPdfFile();
+    void qtPrinterNeedsABegunDocument();
+};
+
+void PrintpaperTest::screenAtStart()
+{
+    PrintFixture f;
+    f.addVisit(3, QStringLiteral("101"), kSettledVisit);
+    f.addVisit(12, QStringLiteral("102"),
+               {{QStringLiteral("Openroom_jbxf"), 0.5}, {QStringLiteral("Openroom_jiushui"), 0.0}});
+    f.addVisit(7, QStringLiteral("103"));
+    TFormPrintpaper &s = f.open();
+    QCOMPARE(s.objectName(), QStringLiteral("FormPrintpaper"));
+    QCOMPARE(s.windowTitle(), QStringLiteral("打印小票"));
+    QCOMPARE(s.BitBtnSelectliushuihao()->text(), QStringLiteral("选择流水号"));
+    QCOMPARE(s.BitBtnPrint()->text(), QStringLiteral("打印小票"));
+
+    DBNavigator *nav = s.DBNavigator1();
+    QCOMPARE(nav->findChildren<QToolButton *>().size(), 4);
+    QCOMPARE(nav->button(NavButton::First)->toolTip(), QStringLiteral("First record"));
+    QCOMPARE(nav->button(NavButton::Prior)->toolTip(), QStringLiteral("Prior record"));
+    QCOMPARE(nav->button(NavButton::Next)->toolTip(), QStringLiteral("Next record"));
+    QCOMPARE(nav->button(NavButton::Last)->toolTip(), QStringLiteral("Last record"));
+
+    // All visits, newest first; the boxes show the first.
+    QCOMPARE(s.Query1()->recordCount(), 3);
+    QCOMPARE(f.current(), 12);
+    QStringList labels;
+    for (QLabel *label : s.findChildren<QLabel *>())
+        labels << label->text();
+    QCOMPARE(labels, QStringList({"开房流水号:", "开房客户号:", "开房房间号:", "基本消费:", "酒水消费:", "应付金额:",
+                                  "实付金额:", "找零:", "备注:"}));
+    const auto box = [&](const QString &field) {
+        auto *edit = s.findChild<QLineEdit *>(QStringLiteral("DBEdit") + field);
+        if (!edit) {
+            if (auto *bound = s.findChild<DBEdit *>(QStringLiteral("DBEdit") + field))
+                edit = bound->lineEdit();
+        }
+        return edit;
+    };
+    QCOMPARE(box(kSerial)->text(), QStringLiteral("12"));
+    QCOMPARE(box(QStringLiteral("Openroom_jbxf"))->text(), QStringLiteral(".5"));
+    QCOMPARE(box(QStringLiteral("Openroom_jiushui"))->text(), QStringLiteral("0.00"));
+    for (QLineEdit *edit : s.findChildren<QLineEdit *>())
+        QVERIFY(edit->isReadOnly());
+
+    nav->button(NavButton::Next)->click();
+    QCOMPARE(f.current(), 7);
+    nav->button(NavButton::Next)->click();
+    QCOMPARE(box(QStringLiteral("Openroom_jbxf"))->text(), QStringLiteral("79.17"));
+    QCOMPARE(box(QStringLiteral("Openroom_yingfu"))->text(), QStringLiteral("91.67"));
+    QCOMPARE(box(QStringLiteral("Openroom_beizhu"))->text(), QStringLiteral("结清"));
+}
+
+void PrintpaperTest::selectBySerial_data()
+{
+    QTest::addColumn<QString>("answer"); // "<cancel>" cancels the dialog
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<bool>("error");
+
+    QTest::newRow("12, not 120") << "12" << 12 << false;
+    QTest::newRow("120") << "120" << 120 << false;
+    QTest::newRow("blanks around") << " 1 " << 1 << false;
+    QTest::newRow("cancel") << "<cancel>" << 7 << false;
+    QTest::newRow("not found") << "999" << 7 << false;
+    QTest::newRow("empty") << "" << 7 << false;
+    QTest::newRow("no number") << "abc" << 7 << true;
+    QTest::newRow("no whole number") << "12.5" << 7 << true;
+}
+
+void PrintpaperTest::selectBySerial()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, expected);
+    QFETCH(bool, error);
+
+    PrintFixture f;
+    for (int serial : {1, 7, 12, 120, 121})
+        f.addVisit(serial, QStringLiteral("101"));
+    TFormPrintpaper &s = f.open();
+    s.DBNavigator1()->button(NavButton::Next)->click();
+    s.DBNavigator1()->button(NavButton::Next)->click();
+    QCOMPARE(f.current(), 12);
+    s.DBNavigator1()->button(NavButton::Next)->click();
+    QCOMPARE(f.current(), 7);
+
+    f.select([&](ScriptedDialogs &d) { answer == "<cancel>" ? d.answerCancel() : d.answerText(answer); });
+    QCOMPARE(f.services.dialogs.texts(ScriptedDialogs::Kind::AskText),
+             QStringList({"选择开房流水号|请输入您要打印的开房流水号码|7"}));
+    QCOMPARE(f.current(), expected);
+    QCOMPARE(f.services.dialogs.errors().size(), error ? 1 : 0);
+    QVERIFY(f.services.dialogs.messages().isEmpty());
+    QVERIFY(f.services.dialogs.unexpected().isEmpty());
+}
+
+void PrintpaperTest::printsTheTenLines()
+{
+    PrintFixture f;
+    f.addVisit(3, QStringLiteral("101"), kSettledVisit);
+    f.services.printer.setLineHeight(37);
+    TFormPrintpaper &s = f.open();
+    s.BitBtnPrint()->click();
+    s.BitBtnPrint()->click();
+
+    const auto &documents = f.services.printer.documents();
+    QCOMPARE(documents.size(), 2);
+    const RecordingPrinter::Document &page = documents[0];
+    QVERIFY(page.ended);
+    QCOMPARE(page.lines(), QStringList({"开房流水号:3", "开房客户号:0000001", "开房房间号:101", "基本消费额:79.17",
+                                        "酒水消费额:12.5", "客户应付额:91.6666666666667", "客户付现额:100",
+                                        "找零客户额:8.3333333333333", "结帐备注项:结清", "欢迎再次光临欢歌KTV！"}));
+    for (int k = 0; k < page.texts.size(); ++k) {
+        const RecordingPrinter::Text &t = page.texts[k];
+        QCOMPARE(t.x, 201);
+        QCOMPARE(t.y, 200 + k * 37);
+        QCOMPARE(t.font, QStringLiteral("宋体"));
+        QCOMPARE(t.pointSize, 9);
+        QVERIFY(t.clearBrush);
+    }
+    // The same visit twice: two identical pages, two completion messages, nothing stored.
+    QCOMPARE(documents[1].lines(), page.lines());
+    QCOMPARE(f.services.dialogs.messages(), QStringList({kDone, kDone}));
+    QVERIFY(f.services.dialogs.errors().isEmpty());
+}
+
+void PrintpaperTest::printsEmptyAmountsOfAnOpenVisit()
+{
+    PrintFixture f;
+    f.addVisit(5, QStringLiteral("102"),
+               {{QStringLiteral("Openroom_jbxf"), 0.0}, {QStringLiteral("Openroom_jiushui"), 0.0}});
+    f.addVisit(6, QStringLiteral("103"));
+    TFormPrintpaper &s = f.open();
+    s.BitBtnPrint()->click();
+    QCOMPARE(f.services.printer.documents().last().lines(),
+             QStringList({"开房流水号:6", "开房客户号:0000001", "开房房间号:103", "基本消费额:", "酒水消费额:",
+                          "客户应付额:", "客户付现额:", "找零客户额:", "结帐备注项:", "欢迎再次光临欢歌KTV！"}));
+    // A base charge of 0 prints nothing after its label; drinks of 0 print the digit.
+    s.DBNavigator1()->button(NavButton::Next)->click();
+    s.BitBtnPrint()->click();
+    const QStringList lines = f.services.printer.documents().last().lines();
+    QCOMPARE(lines[3], QStringLiteral("基本消费额:"));
+    QCOMPARE(lines[4], QStringLiteral("酒水消费额:0"));
+}
+
+void PrintpaperTest::printsLabelsAloneWithNoVisit()
+{
+    PrintFixture f;
+    TFormPrintpaper &s = f.open();
+    QCOMPARE(s.Query1()->recordCount(), 0);
+    f.select([](ScriptedDialogs &d) { d.answerCancel(); });
+    QCOMPARE(f.services.dialogs.texts(ScriptedDialogs::Kind::AskText).value(0),
+             QStringLiteral("选择开房流水号|请输入您要打印的开房流水号码|"));
+    s.BitBtnPrint()->click();
+    QCOMPARE(f.services.printer.documents().size(), 1);
+    QCOMPARE(f.services.printer.documents()[0].lines(),
+             QStringList({"开房流水号:", "开房客户号:", "开房房间号:", "基本消费额:", "酒水消费额:", "客户应付额:",
+                          "客户付现额:", "找零客户额:", "结帐备注项:", "欢迎再次光临欢歌KTV！"}));
+    QCOMPARE(f.services.dialogs.messages(), QStringList({kDone}));
+}
+
+void PrintpaperTest::printFailureStopsTheAction_data()
+{
+    QTest::addColumn<Step>("step");
+    QTest::addColumn<int>("documents");
+    QTest::addColumn<int>("drawn");
+
+    QTest::newRow("no printer") << Step::Begin << 0 << 0;
+    QTest::newRow("font") << Step::Font << 1 << 0;
+    QTest::newRow("drawing") << Step::Draw << 1 << 0;
+    QTest::newRow("handing over") << Step::End << 1 << 10;
+}
+
+void PrintpaperTest::printFailureStopsTheAction()
+{
+    QFETCH(Step, step);
+    QFETCH(int, documents);
+    QFETCH(int, drawn);
+
+    PrintFixture f;
+    f.addVisit(1, QStringLiteral("101"));
+    TFormPrintpaper &s = f.open();
+    f.services.printer.failAt(step, QStringLiteral("打印机出错"));
+    s.BitBtnPrint()->click();
+
+    QCOMPARE(f.services.dialogs.errors(), QStringList({"打印机出错"}));
+    QVERIFY(f.services.dialogs.messages().isEmpty());
+    QCOMPARE(f.services.printer.documents().size(), documents);
+    if (documents > 0) {
+        const RecordingPrinter::Document &page = f.services.printer.documents()[0];
+        QCOMPARE(page.texts.size(), drawn);
+        QVERIFY(!page.ended);
+        QVERIFY(page.aborted); // no half receipt left in the queue
+    }
+
+    // The next try prints normally.
+    s.BitBtnPrint()->click();
+    QVERIFY(f.services.printer.documents().last().ended);
+    QCOMPARE(f.services.dialogs.messages(), QStringList({kDone}));
+}
+
+void PrintpaperTest::noPrinterIsReported()
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        QSKIP("this machine has a default printer");
+    PrintFixture f;
+    f.addVisit(1, QStringLiteral("101"));
+    QtReceiptPrinter printer;
+    const Platform platform{f.services.dialogs, f.services.beeper, f.services.clock, f.services.web, printer, 0};
+    TFormPrintpaper &s = f.open(platform);
+    s.BitBtnPrint()->click();
+    QCOMPARE(f.services.dialogs.errors().size(), 1);
+    QVERIFY(f.services.dialogs.errors()[0].contains(QStringLiteral("打印机")));
+    QVERIFY(f.services.dialogs.messages().isEmpty());
+}
+
+void PrintpaperTest::printsToAPdfFile()
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    PrintFixture f;
+    f.addVisit(3, QStringLiteral("101"), kSettledVisit);
+    const QString file = f.store.dir.filePath(QStringLiteral("receipt.pdf"));
+    QtReceiptPrinter printer(file);
+    const Platform platform{f.services.dialogs, f.services.beeper, f.services.clock, f.services.web, printer, 0};
+    TFormPrintpaper &s = f.open(platform);
+    s.BitBtnPrint()->click();
+    QVERIFY2(f.services.dialogs.errors().isEmpty(), qPrintable(f.services.dialogs.errors().join(u'\n')));
+    QCOMPARE(f.services.dialogs.messages(), QStringList({kDone}));
+
+    QProcess process;
+    process.start(pdftotext, {QStringLiteral("-enc"), QStringLiteral("UTF-8"), file, QStringLiteral("-")});
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(process.exitCode(), 0);
+    QStringList lines;
+    for (const QString &line : QString::fromUtf8(process.readAllStandardOutput()).split(u'\n')) {
+        if (!line.trimmed().isEmpty())
+            lines << line.trimmed();
+    }
+    QCOMPARE(lines, QStringList({"开房流水号:3", "开房客户号:0000001", "开房房间号:101", "基本消费额:79.17",
+                                 "酒水消费额:12.5", "客户应付额:91.6666666666667", "客户付现额:100",
+                                 "找零客户额:8.3333333333333", "结帐备注项:结清", "欢迎再次光临欢歌KTV！"}));
+}
+
+void PrintpaperTest::qtPrinterNeedsABegunDocument()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("page.pdf"));
+    QtReceiptPrinter printer(file);
+    QVERIFY_THROWS_EXCEPTION(StoreError, printer.drawText(0, 0, QStringLiteral("x")));
+    QVERIFY_THROWS_EXCEPTION(StoreError, printer.endDocument());
+
+    // A document dropped half way leaves the printer ready for the next one.
+    printer.beginDocument();
+    printer.setFont(QStringLiteral("宋体"), 9);
+    QVERIFY(printer.lineHeight() > 0);
+    printer.abortDocument();
+    QVERIFY_THROWS_EXCEPTION(StoreError, printer.lineHeight());
+    printer.beginDocument();
+    printer.setClearBrush();
+    printer.drawText(201, 200, QStringLiteral("第二页"));
+    printer.endDocument();
+    QVERIFY(QFileInfo(file).size() > 0);
+}
+
+QTEST_MAIN(PrintpaperTest)
+#include "test_printpaper.moc"
