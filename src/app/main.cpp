@@ -10,8 +10,37 @@
 
 #include <cstdio>
 
+namespace {
+
+// Creating a venue database needs no display, so it runs before any window system is asked for.
+int createData(int argc, char *argv[], const ktv::StartOptions &options)
+{
+    QCoreApplication app(argc, argv);
+    const ktv::SystemClock clock;
+    const QString error = ktv::createVenueData(options.createFolder, options.demo, clock);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "ktv: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("ktv: created a venue database in %s\n", qPrintable(options.createFolder));
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const ktv::StartOptions options = ktv::parseStartOptions(arguments);
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "ktv: %s\n", qPrintable(options.error));
+        return 2;
+    }
+    if (!options.createFolder.isEmpty())
+        return createData(argc, argv, options);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ktv"));
     QApplication::setApplicationDisplayName(QStringLiteral("ZUZ ozir"));
@@ -22,21 +51,6 @@ int main(int argc, char *argv[])
     ktv::QtWebOpener web;
     ktv::QtReceiptPrinter printer;
     ktv::Platform platform{dialogs, beeper, clock, web, printer};
-
-    const ktv::StartOptions options = ktv::parseStartOptions(QApplication::arguments());
-    if (!options.error.isEmpty()) {
-        std::fprintf(stderr, "ktv: %s\n", qPrintable(options.error));
-        return 2;
-    }
-    if (!options.createFolder.isEmpty()) {
-        const QString error = ktv::createVenueData(options.createFolder, options.demo, platform);
-        if (!error.isEmpty()) {
-            std::fprintf(stderr, "ktv: %s\n", qPrintable(error));
-            return 1;
-        }
-        std::printf("ktv: created a venue database in %s\n", qPrintable(options.createFolder));
-        return 0;
-    }
 
     QString error;
     std::unique_ptr<ktv::Program> program = ktv::startProgram(options.dataFolder, platform, &error);

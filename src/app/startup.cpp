@@ -72,12 +72,12 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
     return program;
 }
 
-QString createVenueData(const QString &folder, bool demo, const Platform &platform)
+QString createVenueData(const QString &folder, bool demo, const Clock &clock)
 {
     try {
         auto db = Database::create(folder);
         if (demo)
-            addDemoData(*db, platform.clock);
+            addDemoData(*db, clock);
     } catch (const StoreError &e) {
         return e.message();
     }

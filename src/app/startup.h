@@ -7,6 +7,7 @@
 
 namespace ktv {
 
+class Clock;
 class Database;
 class TDataModule1;
 class TFormMain;
@@ -37,6 +38,6 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
 
 // Creates a new venue database (with the demo rooms, drinks and reserved member when demo is set).
 // Returns an empty string, or what went wrong.
-QString createVenueData(const QString &folder, bool demo, const Platform &platform);
+QString createVenueData(const QString &folder, bool demo, const Clock &clock);
 
 } // namespace ktv

@@ -79,6 +79,7 @@ QGroupBox *RoomBoard::addGroup(QSplitter *splitter, const QString &name, const Q
         m_buttons << button;
     }
     row->addStretch(1);
+    row->setAlignment(Qt::AlignTop);
     splitter->addWidget(box);
     return box;
 }
