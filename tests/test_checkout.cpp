@@ -97,6 +97,7 @@ private slots:
     void paymentMarksAndStatusBar();
     void accumulationOnceAndOnlyAfterPayment();
     void filterHidesSettledVisits();
+    void stepsStoreAllOrNothing();
     void boardClicksAndPopupEntries();
     void wholeRoadThroughTheControls();
 };
@@ -279,6 +280,35 @@ void CheckOutTest::filterHidesSettledVisits()
     QCOMPARE(v.integer(QStringLiteral("Openroom_Lishui")), 3); // no serial number: stays
     f.screen().Edit1()->setText(QStringLiteral("1"));
     QCOMPARE(v.integer(QStringLiteral("Openroom_Lishui")), 1);
+}
+
+void CheckOutTest::stepsStoreAllOrNothing()
+{
+    VisitFixture f;
+    f.addRecord(tables::callpear(), {{QStringLiteral("Openroom_lishu"), 1}, {QStringLiteral("Pear_price"), 8.0},
+                                     {QStringLiteral("Pear_shuliang"), 1}});
+    f.screen().Table1()->refresh();
+    // The room cannot be written: check-out stores neither the visit's end nor any client PC.
+    f.db->run(QStringLiteral("CREATE TRIGGER lock_room BEFORE UPDATE ON room BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    f.press(1);
+    QCOMPARE(f.services.dialogs.errors().size(), 1);
+    QVERIFY(f.services.dialogs.messages().isEmpty());
+    QCOMPARE(f.stored("Openroom", "Openroom_endtime").toString(), QStringLiteral("2026-12-07 19:05:30.000"));
+    QCOMPARE(f.clientFlags(), QStringList({tables::yes, tables::yes, tables::yes}));
+    QCOMPARE(f.screen().Table1()->state(), CursorState::Browse);
+
+    // The visit cannot be written: the drinks total leaves the lines unnoted, accumulation the member alone.
+    f.db->run(QStringLiteral("DROP TRIGGER lock_room"));
+    f.db->run(QStringLiteral("UPDATE Openroom SET Openroom_yingfu = 50"));
+    f.screen().Table1()->refresh();
+    f.db->run(QStringLiteral("CREATE TRIGGER lock_visit BEFORE UPDATE ON Openroom BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    f.press(4);
+    QVERIFY(f.stored("Callpear", "Callpear_bz").isNull());
+    f.press(8);
+    QCOMPARE(f.stored("Customers", "Customers_ljxf").toDouble(), 10.0);
+    QCOMPARE(f.services.dialogs.errors().size(), 3);
+    for (Cursor *c : {f.screen().Table1(), f.screen().Table2(), f.screen().Table4()})
+        QCOMPARE(c->state(), CursorState::Browse);
 }
 
 void CheckOutTest::boardClicksAndPopupEntries()

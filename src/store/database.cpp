@@ -1,5 +1,6 @@
 #include "database.h"
 
+#include "cursor.h"
 #include "fielddef.h"
 #include "storeerror.h"
 #include "tables.h"
@@ -267,12 +268,22 @@ void Database::rollback() noexcept
     emit rolledBack();
 }
 
-Transaction::Transaction(Database &db) : m_db(db) { m_db.begin(); }
+Transaction::Transaction(Database &db, std::initializer_list<Cursor *> cursors) : m_db(db), m_cursors(cursors)
+{
+    m_db.begin();
+}
 
 Transaction::~Transaction()
 {
-    if (!m_done)
-        m_db.rollback();
+    if (m_done)
+        return;
+    m_db.rollback();
+    for (Cursor *cursor : std::as_const(m_cursors)) {
+        try {
+            cursor->cancel();
+        } catch (...) {
+        }
+    }
 }
 
 void Transaction::commit()

@@ -55,11 +55,15 @@ private:
     bool m_failed = false;
 };
 
+class Cursor;
+
 // Writes inside one scope commit together or not at all. Scopes nest; the outermost one commits.
+// The cursors named are the action's: when it fails, their pending records are dropped, so that nothing
+// of it is stored later by a cursor's next move.
 class Transaction
 {
 public:
-    explicit Transaction(Database &db);
+    explicit Transaction(Database &db, std::initializer_list<Cursor *> cursors = {});
     ~Transaction();
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;
@@ -67,6 +71,7 @@ public:
 
 private:
     Database &m_db;
+    QList<Cursor *> m_cursors;
     bool m_done = false;
 };
 

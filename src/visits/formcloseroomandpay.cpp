@@ -360,7 +360,7 @@ void TFormCloseroomandPay::BitBtnTuifangClick()
     }
     bool checkedOut = false;
     {
-        Transaction tx(m_data.database());
+        Transaction tx(m_data.database(), {m_visits, m_rooms, m_clients});
         if (m_visits->dateTime(kBegin) > m_visits->dateTime(kEnd)) {
             m_visits->edit();
             m_visits->setValue(kEnd, m_platform.clock.now());
@@ -386,7 +386,7 @@ void TFormCloseroomandPay::BitBtnJsysClick()
                                            : QStringLiteral("退房时间为空，不能计算用时！"));
         return;
     }
-    Transaction tx(m_data.database());
+    Transaction tx(m_data.database(), {m_visits, m_member});
     m_visits->edit();
     m_visits->setValue(QStringLiteral("Openroom_usedminute"),
                        charge::usedMinutes(m_visits->dateTime(kBegin), m_visits->dateTime(kEnd)));
@@ -415,12 +415,14 @@ void TFormCloseroomandPay::BitBtnJsjbxfClick()
             QStringLiteral("房间列表中没有房间“%1”，不能计算基本消费！").arg(m_visits->text(kVisitRoom)));
         return;
     }
+    Transaction tx(m_data.database(), {m_visits});
     m_visits->edit();
     m_visits->setValue(kCharge, charge::roomCharge(int(m_visits->integer(QStringLiteral("Openroom_usedminute"))),
                                                    int(m_visits->integer(QStringLiteral("Openroom_youhuminute"))),
                                                    m_rooms->number(QStringLiteral("Room_sfbiaozhun")),
                                                    m_visits->number(kCustomerRate), m_visits->number(kRoomRate)));
     m_visits->post();
+    tx.commit();
 }
 
 void TFormCloseroomandPay::BitBtnJsjsClick()
@@ -428,7 +430,7 @@ void TFormCloseroomandPay::BitBtnJsjsClick()
     if (m_visits->isEmpty())
         return;
     const QString note = charge::paidNote(m_member->text(QStringLiteral("Customers_id")));
-    Transaction tx(m_data.database());
+    Transaction tx(m_data.database(), {m_lines, m_visits});
     charge::DrinksTotal total;
     m_lines->first();
     while (!m_lines->isEmpty() && !m_lines->eof()) {
@@ -455,6 +457,7 @@ void TFormCloseroomandPay::BitBtnShoufeiClick()
 {
     if (m_visits->isEmpty())
         return;
+    Transaction tx(m_data.database(), {m_visits});
     m_visits->edit();
     for (const QString &rate : {kRoomRate, kCustomerRate}) {
         if (m_visits->number(rate) < 0)
@@ -474,6 +477,7 @@ void TFormCloseroomandPay::BitBtnShoufeiClick()
     if (s.askForPayment)
         m_paidBox->setFocus();
     m_visits->post();
+    tx.commit();
 }
 
 void TFormCloseroomandPay::BitBtnPrintPaperClick()
@@ -486,9 +490,11 @@ void TFormCloseroomandPay::BitBtn1Click()
 {
     if (m_visits->isEmpty() || !requireMember(QStringLiteral("更新最近消费时间")))
         return;
+    Transaction tx(m_data.database(), {m_member});
     m_member->edit();
     m_member->setValue(kLastVisit, m_visits->value(kEnd));
     m_member->post();
+    tx.commit();
 }
 
 void TFormCloseroomandPay::BitBtnljxfClick()
@@ -501,7 +507,7 @@ void TFormCloseroomandPay::BitBtnljxfClick()
     }
     if (!requireMember(QStringLiteral("累计消费")))
         return;
-    Transaction tx(m_data.database());
+    Transaction tx(m_data.database(), {m_member, m_visits});
     m_member->edit();
     m_member->setValue(kLastVisit, m_visits->value(kEnd));
     m_member->setValue(QStringLiteral("Customers_ljxf"),

@@ -171,15 +171,7 @@ void TFormOpenroom::BitBtnKaifangClick()
         m_platform.dialogs.showMessage(checkin::roomInUseMessage(m_rooms->text(kRoomId)));
         return;
     }
-    try {
-        storeCheckIn();
-    } catch (...) {
-        // Nothing of the check-in was stored: drop what is still pending on the three records.
-        m_visits->cancel();
-        m_data.TableCustomers->cancel();
-        m_rooms->cancel();
-        throw;
-    }
+    storeCheckIn();
     m_platform.dialogs.showMessage(checkin::openedMessage(m_visits->text(QStringLiteral("Openroom_room_id")),
                                                           m_visits->text(QStringLiteral("Openroom_Customers_id"))));
 }
@@ -187,7 +179,7 @@ void TFormOpenroom::BitBtnKaifangClick()
 // The visit, the member's last-consumption time and the room's flag are stored together or not at all.
 void TFormOpenroom::storeCheckIn()
 {
-    Transaction tx(m_data.database());
+    Transaction tx(m_data.database(), {m_visits, m_data.TableCustomers, m_rooms});
     const QString room = m_rooms->text(kRoomId);
     m_visits->insert();
     m_visits->setValue(QStringLiteral("Openroom_room_id"), room);
