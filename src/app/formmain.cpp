@@ -3,6 +3,9 @@
 #include "membertidying.h"
 
 #include "board/roomboard.h"
+#include "clients/formclientsview.h"
+#include "clients/formkhdkfpd.h"
+#include "clients/formopenclients.h"
 #include "members/formyhzc.h"
 #include "roomactions.h"
 
@@ -92,6 +95,9 @@ void TFormMain::buildMenu()
     addEntry(pcduan, "khdll", QStringLiteral("&V客户端浏览/控制"));
     addEntry(pcduan, "khdfjpd", QStringLiteral("&T客户端客房配对"));
     addEntry(pcduan, "ktkhd", QStringLiteral("&O开通客户端登记"));
+    wire("khdll", [this] { showModal<TFormClientsView>(true); });
+    wire("khdfjpd", [this] { showModal<Tformkhdkfpd>(); });
+    wire("ktkhd", [this] { showModal<TFormOpenClients>(); });
 
     QMenu *jiushui = addMenu("jiushui", QStringLiteral("&P酒水管理"));
     addEntry(jiushui, "jsxx", QStringLiteral("&I酒水信息管理"));
