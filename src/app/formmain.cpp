@@ -6,6 +6,12 @@
 #include "clients/formclientsview.h"
 #include "clients/formkhdkfpd.h"
 #include "clients/formopenclients.h"
+#include "catalogue/formfjdj.h"
+#include "catalogue/formfjfy.h"
+#include "catalogue/formpear.h"
+#include "catalogue/formroomview.h"
+#include "members/formhyzl.h"
+#include "members/formlistings.h"
 #include "members/formyhzc.h"
 #include "roomactions.h"
 
@@ -81,6 +87,9 @@ void TFormMain::buildMenu()
     connect(bye, &QAction::triggered, this, &TFormMain::byeClick);
 
     wire("kehuzhuce", [this] { showModal<TFormyhzc>(); });
+    wire("kehuchaxun", [this] { showModal<TFormCustomersLocate>(true); });
+    wire("xfls", [this] { showModal<TFormOpenroomHistory>(true); });
+    wire("M1", [this] { showModal<TFormhyzl>(true); });
 
     QMenu *fangjian = addMenu("fangjian", QStringLiteral("&R房间管理"));
     addEntry(fangjian, "fangjiandj", QStringLiteral("&D房间登记"));
@@ -89,6 +98,9 @@ void TFormMain::buildMenu()
     addEntry(fangjian, "kanfang", QStringLiteral("&O开房登记"));
     addEntry(fangjian, "jiezhang", QStringLiteral("&M退房结帐"));
     addEntry(fangjian, "Printpaper", QStringLiteral("&P打印小票"));
+    wire("fangjiandj", [this] { showModal<TFormfjdj>(); });
+    wire("Fjfy", [this] { showModal<TFormfjfy>(true); });
+    wire("kfcx", [this] { showModal<TFormRoomView>(); });
     wire("Printpaper", [this] { showReceipts(this); });
 
     QMenu *pcduan = addMenu("pcduan", QStringLiteral("&KTV客户端管理"));
@@ -102,6 +114,7 @@ void TFormMain::buildMenu()
     QMenu *jiushui = addMenu("jiushui", QStringLiteral("&P酒水管理"));
     addEntry(jiushui, "jsxx", QStringLiteral("&I酒水信息管理"));
     addEntry(jiushui, "jsps", QStringLiteral("&G酒水配送"));
+    wire("jsxx", [this] { showModal<TFormPear>(); });
 
     QMenu *system = addMenu("SystemSet", QStringLiteral("&S系统设置"));
     addEntry(system, "ZapData", QStringLiteral("&Z数据库初始化"));
