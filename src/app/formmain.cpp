@@ -6,6 +6,8 @@
 #include "clients/formclientsview.h"
 #include "clients/formkhdkfpd.h"
 #include "clients/formopenclients.h"
+#include "about/aboutdialog.h"
+#include "about/makerlink.h"
 #include "catalogue/formfjdj.h"
 #include "catalogue/formfjfy.h"
 #include "catalogue/formpear.h"
@@ -13,6 +15,7 @@
 #include "members/formhyzl.h"
 #include "members/formlistings.h"
 #include "members/formyhzc.h"
+#include "store/maintenance/databaseinit.h"
 #include "roomactions.h"
 
 #include "visits/formcallpear.h"
@@ -118,10 +121,16 @@ void TFormMain::buildMenu()
 
     QMenu *system = addMenu("SystemSet", QStringLiteral("&S系统设置"));
     addEntry(system, "ZapData", QStringLiteral("&Z数据库初始化"));
+    wire("ZapData", [this] { zapData(m_data, m_platform, this); });
 
     QMenu *help = addMenu("help", QStringLiteral("&H帮助"));
     addEntry(help, "guanyu", QStringLiteral("&A关于..."));
     addEntry(help, "web", QStringLiteral("&W网上资源"));
+    wire("guanyu", [this] {
+        TAboutBox box(m_platform, this);
+        box.exec();
+    });
+    wire("web", [this] { openMakerPage(m_platform); });
 }
 
 QAction *TFormMain::menuEntry(const QString &name) const

@@ -1,0 +1,142 @@
+#include "emptytables.h"
+
+#include "store/cursor.h"
+#include "store/datamodule.h"
+#include "store/tables.h"
+#include "widgets/dbgrid.h"
+#include "widgets/screenparts.h"
+
+#include <QGridLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace ktv {
+
+namespace {
+
+const QString kReservedMember = QStringLiteral("000");
+
+// Deletes records one by one from the first until none is left; the table and its serial numbers stay.
+void deleteAll(Cursor &cursor)
+{
+    cursor.first();
+    while (!cursor.isEmpty())
+        cursor.remove();
+}
+
+} // namespace
+
+TFormEmptyTable::TFormEmptyTable(TDataModule1 &data, const Platform &platform, QWidget *parent)
+    : QDialog(parent), m_data(data), m_platform(platform)
+{
+    setObjectName(QStringLiteral("FormEmptyTable"));
+    setWindowTitle(QStringLiteral("数据库维护"));
+    Dialogs &dialogs = m_platform.dialogs;
+
+    m_navigator = new DBNavigator(dialogs, m_data.DataSourceCustomers, DBNavigator::allButtons(),
+                                  standardHints(DBNavigator::allButtons()), this);
+    m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
+
+    auto *grids = new QGridLayout;
+    auto addGrid = [&](int number, DataSource *source, const QList<GridColumn> &columns) {
+        DBGrid *grid = makeGrid(dialogs, source, columns, QStringLiteral("DBGrid%1").arg(number), this);
+        // DBGrid1Enter to DBGrid6Enter: the navigator works the table whose grid has the focus.
+        connect(grid, &DBGrid::entered, this, [this, source] { m_navigator->setDataSource(source); });
+        grids->addWidget(grid, (number - 1) / 3, (number - 1) % 3);
+    };
+    auto plain = [](const QStringList &fields) {
+        QList<GridColumn> columns;
+        for (const QString &f : fields)
+            columns << GridColumn{f};
+        return columns;
+    };
+    addGrid(1, m_data.DataSourceCustomers,
+            QList<GridColumn>{{QStringLiteral("Customers_id"), QStringLiteral("客户编号")},
+                              {QStringLiteral("Customers_name"), QStringLiteral("姓名")}} +
+                plain({"Customers_sfzh", "Customers_phone", "Customers_zcsj", "Customers_zjxfsj", "Customers_ljxf",
+                       "Customers_zkl", "Customers_dizhi", "Customers_hyjb", "Customers_bz"}));
+    addGrid(2, m_data.DataSourceroom,
+            QList<GridColumn>{{QStringLiteral("Room_id"), QStringLiteral("房间编号")},
+                              {QStringLiteral("Room_sfbiaozhun"), QStringLiteral("收费标准")}} +
+                plain({"Room_sheshi", "Room_used", "Room_beizhu"}));
+    addGrid(3, m_data.DataSourceClients,
+            QList<GridColumn>{{QStringLiteral("Clients_ip"), QStringLiteral("客户端IP")},
+                              {QStringLiteral("Clients_room_id"), QStringLiteral("所在房间号")}} +
+                plain({"Clients_mac", "Clients_gateway", "Clients_hostname", "Clients_used", "Clients_lastopentime",
+                       "Clients_lastclosetime", "Clients_Running"}));
+    addGrid(4, m_data.DataSourcePear,
+            QList<GridColumn>{{QStringLiteral("Pear_bm"), QStringLiteral("酒水编码")},
+                              {QStringLiteral("Pear_name"), QStringLiteral("名称")}} +
+                plain({"Pear_price", "Pear_beizhu"}));
+    addGrid(5, m_data.DataSourceCallpear,
+            QList<GridColumn>{{QStringLiteral("Callpear_id"), QStringLiteral("叫酒流水号")},
+                              {QStringLiteral("Openroom_lishu"), QStringLiteral("开房流水号")},
+                              {QStringLiteral("Pear_id"), QStringLiteral("酒水编码")}} +
+                plain({"Pear_price", "Pear_shuliang", "Pear_calltime", "Callpear_bz"}));
+    addGrid(6, m_data.DataSourceOpenroom,
+            QList<GridColumn>{{QStringLiteral("Openroom_Lishui"), QStringLiteral("开房流水号")},
+                              {QStringLiteral("Openroom_Customers_id"), QStringLiteral("开房客户号")},
+                              {QStringLiteral("Openroom_room_id"), QStringLiteral("开房房间号")}} +
+                plain({"Openroom_begintime", "Openroom_endtime", "Openroom_usedminute", "Openroom_youhuminute",
+                       "Openroom_room_zhelu", "Openroom_customer_zhelu", "Openroom_jbxf", "Openroom_jiushui",
+                       "Openroom_yingfu", "Openroom_shifu", "Openroom_zhaoling", "Openroom_beizhu"}));
+
+    m_buttons = new QGridLayout;
+    addButton(1, QStringLiteral("清空客户数据"), &TFormEmptyTable::BitBtn1Click);
+    addButton(2, QStringLiteral("清空房间状态数据"), &TFormEmptyTable::BitBtn2Click);
+    addButton(3, QStringLiteral("清空客户端信息"), &TFormEmptyTable::BitBtn3Click);
+    addButton(4, QStringLiteral("清空酒水信息"), &TFormEmptyTable::BitBtn4Click);
+    addButton(5, QStringLiteral("清空叫酒信息"), &TFormEmptyTable::BitBtn5Click);
+    addButton(6, QStringLiteral("清空开房信息"), &TFormEmptyTable::BitBtn6Click);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(m_buttons);
+    layout->addWidget(m_navigator);
+    layout->addLayout(grids, 1);
+}
+
+void TFormEmptyTable::addButton(int number, const QString &caption, void (TFormEmptyTable::*handler)())
+{
+    auto *button = new QPushButton(caption, this);
+    button->setObjectName(QStringLiteral("BitBtn%1").arg(number));
+    connect(button, &QPushButton::clicked, this,
+            [this, handler] { runGuarded(m_platform.dialogs, [this, handler] { (this->*handler)(); }); });
+    m_buttons->addWidget(button, 0, number - 1);
+}
+
+void TFormEmptyTable::BitBtn1Click()
+{
+    // The reserved member stays, stamped with the moment of the clearing; every other member goes.
+    Cursor &members = *m_data.TableCustomers;
+    members.first();
+    while (!members.eof() && !members.isEmpty()) {
+        if (members.text(QStringLiteral("Customers_id")) == kReservedMember) {
+            members.edit();
+            members.setValue(QStringLiteral("Customers_zjxfsj"), m_platform.clock.now());
+            members.next(); // stores it, through the shared cursor's before-post rule
+        } else {
+            members.remove();
+        }
+    }
+    members.checkBrowseMode();
+}
+
+void TFormEmptyTable::BitBtn2Click()
+{
+    Cursor &rooms = *m_data.Tableroom;
+    for (rooms.first(); !rooms.eof(); rooms.next()) {
+        rooms.edit();
+        rooms.setValue(QStringLiteral("Room_used"), tables::no);
+    }
+    rooms.checkBrowseMode();
+}
+
+void TFormEmptyTable::BitBtn3Click() { deleteAll(*m_data.TableClients); }
+
+void TFormEmptyTable::BitBtn4Click() { deleteAll(*m_data.TablePear); }
+
+void TFormEmptyTable::BitBtn5Click() { deleteAll(*m_data.TableCallpear); }
+
+void TFormEmptyTable::BitBtn6Click() { deleteAll(*m_data.TableOpenroom); }
+
+} // namespace ktv

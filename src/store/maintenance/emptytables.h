@@ -1,0 +1,40 @@
+#pragma once
+
+#include "widgets/platform.h"
+
+#include <QDialog>
+
+class QGridLayout;
+
+namespace ktv {
+
+class DBNavigator;
+class TDataModule1;
+
+// Database maintenance: the six tables side by side on the shared cursors, and one button per table that
+// empties it (the reserved member "000" stays) or, for the rooms, sets every room free.
+class TFormEmptyTable : public QDialog
+{
+    Q_OBJECT
+public:
+    TFormEmptyTable(TDataModule1 &data, const Platform &platform, QWidget *parent = nullptr);
+
+    DBNavigator *DBNavigator1() const { return m_navigator; }
+
+    void BitBtn1Click(); // members
+    void BitBtn2Click(); // room states
+    void BitBtn3Click(); // client PCs
+    void BitBtn4Click(); // drinks
+    void BitBtn5Click(); // drinks orders
+    void BitBtn6Click(); // visits
+
+private:
+    void addButton(int number, const QString &caption, void (TFormEmptyTable::*handler)());
+
+    TDataModule1 &m_data;
+    Platform m_platform;
+    DBNavigator *m_navigator = nullptr;
+    QGridLayout *m_buttons = nullptr;
+};
+
+} // namespace ktv
