@@ -100,6 +100,7 @@ private slots:
     void stepsStoreAllOrNothing();
     void boardClicksAndPopupEntries();
     void wholeRoadThroughTheControls();
+    void ctrlKChecksInOnAFocusedButton();
 };
 
 void CheckOutTest::checkOutReleasesRoomAndEveryClient()
@@ -462,6 +463,20 @@ void CheckOutTest::wholeRoadThroughTheControls()
     out.close();
     QCOMPARE(f.button(QStringLiteral("203"))->captionColor(), roomstate::freeColor);
     QVERIFY(f.services.dialogs.errors().isEmpty());
+}
+
+void CheckOutTest::ctrlKChecksInOnAFocusedButton()
+{
+    VisitFixture f;
+    TFormMain &main = *f.program->main;
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    RoomButton *room102 = f.button(QStringLiteral("102"));
+    room102->setFocus();
+    QTRY_COMPARE(f.panel(0), QStringLiteral("102"));
+    QTest::keyClick(room102, Qt::Key_K, Qt::ControlModifier);
+    QCOMPARE(f.services.dialogs.messages(), QStringList{QStringLiteral("房间号为： 102已开房给客户：001")});
+    QCOMPARE(room102->captionColor(), roomstate::inUseColor);
 }
 
 QTEST_MAIN(CheckOutTest)
