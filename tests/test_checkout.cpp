@@ -101,6 +101,7 @@ private slots:
     void boardClicksAndPopupEntries();
     void wholeRoadThroughTheControls();
     void ctrlKChecksInOnAFocusedButton();
+    void accelleratorStepTakesTheAmountBeingTyped();
 };
 
 void CheckOutTest::checkOutReleasesRoomAndEveryClient()
@@ -477,6 +478,22 @@ void CheckOutTest::ctrlKChecksInOnAFocusedButton()
     QTest::keyClick(room102, Qt::Key_K, Qt::ControlModifier);
     QCOMPARE(f.services.dialogs.messages(), QStringList{QStringLiteral("房间号为： 102已开房给客户：001")});
     QCOMPARE(room102->captionColor(), roomstate::inUseColor);
+}
+
+void CheckOutTest::accelleratorStepTakesTheAmountBeingTyped()
+{
+    VisitFixture f;
+    TFormCloseroomandPay &s = f.screen();
+    f.setVisit({{QStringLiteral("Openroom_jbxf"), 100.0}});
+    s.bringUp();
+    QVERIFY(QTest::qWaitForWindowActive(&s));
+    s.paidBox()->lineEdit()->setFocus();
+    QTRY_VERIFY(s.paidBox()->lineEdit()->hasFocus());
+    QTest::keyClicks(s.paidBox()->lineEdit(), QStringLiteral("120"));
+    QTest::keyClick(&s, Qt::Key_5, Qt::AltModifier);
+    QTRY_COMPARE(f.stored("Openroom", "Openroom_beizhu").toString(), QStringLiteral("结清"));
+    QCOMPARE(f.stored("Openroom", "Openroom_shifu").toDouble(), 120.0);
+    QCOMPARE(f.stored("Openroom", "Openroom_zhaoling").toDouble(), 20.0);
 }
 
 QTEST_MAIN(CheckOutTest)

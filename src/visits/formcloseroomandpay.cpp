@@ -215,8 +215,11 @@ QWidget *TFormCloseroomandPay::buildSteps()
         auto *button = new QPushButton(QString::fromUtf8(s.caption), group);
         button->setObjectName(QLatin1String(s.name));
         const auto handler = s.handler;
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { runGuarded(m_platform.dialogs, [this, handler] { (this->*handler)(); }); });
+        // An amount still being typed counts: a step started by its accelerator takes no focus first.
+        connect(button, &QPushButton::clicked, this, [this, handler] {
+            if (settleFocusedInput(true))
+                runGuarded(m_platform.dialogs, [this, handler] { (this->*handler)(); });
+        });
         column->addWidget(button);
         m_steps << button;
     }

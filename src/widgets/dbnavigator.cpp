@@ -2,6 +2,7 @@
 
 #include "dbedit.h"
 #include "dbgrid.h"
+#include "screenparts.h"
 #include "store/cursor.h"
 #include "store/datasource.h"
 #include "widgets/platform.h"
@@ -27,28 +28,6 @@ constexpr ButtonLook kLooks[] = {
     {NavButton::Edit, "nbEdit", "▲"},       {NavButton::Post, "nbPost", "✓"},     {NavButton::Cancel, "nbCancel", "✗"},
     {NavButton::Refresh, "nbRefresh", "↻"},
 };
-
-// The buttons never take the focus, so a cell or box being typed into is told to write its text (or, for
-// cancel, to forget it) before the button acts on the record.
-// False when writing the text failed; the button then does nothing more.
-bool settlePendingInput(bool keep)
-{
-    for (QWidget *w = QApplication::focusWidget(); w; w = w->parentWidget()) {
-        if (auto *grid = qobject_cast<DBGrid *>(w)) {
-            if (keep)
-                return grid->commitPending();
-            grid->discardPending();
-            return true;
-        }
-        if (auto *edit = qobject_cast<DBEdit *>(w)) {
-            if (keep)
-                return edit->commitPending();
-            edit->discardPending();
-            return true;
-        }
-    }
-    return true;
-}
 
 } // namespace
 
@@ -142,7 +121,7 @@ void DBNavigator::updateButtons()
 void DBNavigator::run(NavButton which)
 {
     runGuarded(m_dialogs, [this, which] {
-        if (!settlePendingInput(which != NavButton::Cancel))
+        if (!settleFocusedInput(which != NavButton::Cancel))
             return;
         Cursor *cursor = m_bound;
         if (!cursor)

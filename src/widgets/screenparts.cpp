@@ -1,6 +1,9 @@
 #include "screenparts.h"
 
+#include "dbedit.h"
 #include "dbgrid.h"
+
+#include <QApplication>
 
 #include <QCloseEvent>
 
@@ -12,6 +15,25 @@ DBGrid *makeGrid(Dialogs &dialogs, DataSource *source, const QList<GridColumn> &
     auto *grid = new DBGrid(new CursorTableModel(dialogs, source, columns, parent), parent);
     grid->setObjectName(objectName);
     return grid;
+}
+
+bool settleFocusedInput(bool keep)
+{
+    for (QWidget *w = QApplication::focusWidget(); w; w = w->parentWidget()) {
+        if (auto *grid = qobject_cast<DBGrid *>(w)) {
+            if (keep)
+                return grid->commitPending();
+            grid->discardPending();
+            return true;
+        }
+        if (auto *edit = qobject_cast<DBEdit *>(w)) {
+            if (keep)
+                return edit->commitPending();
+            edit->discardPending();
+            return true;
+        }
+    }
+    return true;
 }
 
 QMap<NavButton, QString> standardHints(const QList<NavButton> &buttons)

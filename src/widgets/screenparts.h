@@ -15,6 +15,11 @@ class Dialogs;
 DBGrid *makeGrid(Dialogs &dialogs, DataSource *source, const QList<GridColumn> &columns, const QString &objectName,
                  QWidget *parent);
 
+// A cell or box being typed into writes its text into its record (keep) or forgets it (not keep), as leaving
+// it would. Buttons that act without taking the focus call it first; false when writing the text failed and
+// the cashier has been shown why.
+bool settleFocusedInput(bool keep);
+
 // The hints the navigators of the program give, for the buttons listed.
 QMap<NavButton, QString> standardHints(const QList<NavButton> &buttons);
 
