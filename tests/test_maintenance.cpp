@@ -3,10 +3,11 @@
 #include "about/aboutdialog.h"
 #include "store/maintenance/databaseinit.h"
 #include "store/maintenance/emptytables.h"
+#include "store/storeerror.h"
+#include "visits/formopenroom.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbnavigator.h"
 
-#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -34,15 +35,20 @@ private slots:
     void passwordAndWarning();
     void clearingMembersKeepsReservedOne();
     void clearingRoomsSetsThemFree();
+    void refusedSaveEndsTheWalk();
     void clearingVisitsKeepsSerialNumbers();
     void gridFocusRebindsNavigator();
-    void aboutBoxAndWebLinks();
+    void enterInGridClearsNothing();
+    void clearingReachesRecordsPostedElsewhere();
+    void refusedDeleteEndsTheWalk();
+    void helpMenuEntries();
 };
 
 void MaintenanceTest::passwordAndWarning()
 {
     AppFixture f;
     f.addMember(QStringLiteral("001"), QStringLiteral("甲"));
+    f.addRoom(QStringLiteral("101"), tables::yes);
     f.start();
 
     f.services.dialogs.answerCancel();
@@ -70,6 +76,9 @@ void MaintenanceTest::passwordAndWarning()
     QCOMPARE(f.services.dialogs.messages(), QStringList{QStringLiteral("数据已初始化完毕！")});
     QCOMPARE(f.services.beeper.count(), 1);
     QCOMPARE(f.count(QStringLiteral("Customers")), 1);
+    QSqlQuery room = f.db->run(QStringLiteral("SELECT Room_used FROM room"));
+    QVERIFY(room.next());
+    QCOMPARE(room.value(0).toString(), tables::yes);
     QVERIFY(f.services.dialogs.unexpected().isEmpty());
 }
 
@@ -144,6 +153,36 @@ void MaintenanceTest::clearingVisitsKeepsSerialNumbers()
     QCOMPARE(visits.integer(QStringLiteral("Openroom_Lishui")), 6);
 }
 
+void MaintenanceTest::refusedSaveEndsTheWalk()
+{
+    AppFixture f;
+    for (int i = 1; i <= 4; ++i)
+        f.addRoom(QString::number(100 + i), tables::yes);
+    f.start();
+    Cursor &rooms = *f.data().Tableroom;
+    rooms.setBeforePost([](Cursor &c) {
+        if (c.text(QStringLiteral("Room_id")) == QLatin1String("103"))
+            throw StoreError(QStringLiteral("记录被锁定"));
+    });
+    TFormEmptyTable window(f.data(), f.services.platform());
+    auto *button = window.findChild<QPushButton *>(QStringLiteral("BitBtn2"));
+    button->click();
+    QCOMPARE(f.services.dialogs.texts(ScriptedDialogs::Kind::Error), QStringList{QStringLiteral("记录被锁定")});
+    QVERIFY(!rooms.isEditing()); // the refused change is dropped, not left pending
+    auto used = [&] {
+        QStringList flags;
+        QSqlQuery q = f.db->run(QStringLiteral("SELECT Room_used FROM room ORDER BY Room_id"));
+        while (q.next())
+            flags << q.value(0).toString();
+        return flags;
+    };
+    QCOMPARE(used(), (QStringList{tables::no, tables::no, tables::yes, tables::yes}));
+
+    rooms.setBeforePost({});
+    button->click(); // clicking again finishes the clearing
+    QCOMPARE(used(), QStringList(4, tables::no));
+}
+
 void MaintenanceTest::gridFocusRebindsNavigator()
 {
     AppFixture f;
@@ -158,37 +197,110 @@ void MaintenanceTest::gridFocusRebindsNavigator()
     QTRY_COMPARE(window.DBNavigator1()->dataSource(), f.data().DataSourcePear);
 }
 
-void MaintenanceTest::aboutBoxAndWebLinks()
+void MaintenanceTest::helpMenuEntries()
 {
     AppFixture f;
     TFormMain &main = f.start();
-    TAboutBox box(f.services.platform(), &main);
-    box.show();
-    QCOMPARE(box.findChild<QLabel *>(QStringLiteral("ProductName"))->text(), QStringLiteral("RIVivizev"));
-    QCOMPARE(box.findChild<QLabel *>(QStringLiteral("Version"))->text(), QStringLiteral("版本：2006.6"));
-    QVERIFY(box.Comments()->text().startsWith(QStringLiteral("网址：")));
-    QVERIFY(box.Comments()->font().underline());
-    QTest::mouseClick(box.Comments(), Qt::LeftButton);
-    QCOMPARE(f.services.web.urls().size(), 1);
-    QVERIFY(box.isVisible()); // the box stays open
-    QVERIFY(box.OKButton()->isDefault());
-    box.OKButton()->click();
-    QVERIFY(!box.isVisible());
-
     main.menuEntry(QStringLiteral("web"))->trigger();
-    QCOMPARE(f.services.web.urls().size(), 2);
-    QCOMPARE(f.services.web.urls().last(), f.services.web.urls().first());
+    QCOMPARE(f.services.web.urls().size(), 1);
     QVERIFY(main.windowTitle().endsWith(f.services.web.urls().first().toString()));
 
-    // A fresh box each time the entry is chosen.
-    QString opened;
-    QTimer::singleShot(0, [&] {
-        opened = QApplication::activeModalWidget()->objectName();
-        QApplication::activeModalWidget()->close();
+    // A fresh about box each time the entry is chosen, gone when it is closed.
+    for (int round = 0; round < 2; ++round) {
+        QString opened;
+        QTimer::singleShot(0, [&] {
+            opened = QApplication::activeModalWidget()->objectName();
+            QApplication::activeModalWidget()->close();
+        });
+        main.menuEntry(QStringLiteral("guanyu"))->trigger();
+        QCOMPARE(opened, QStringLiteral("AboutBox"));
+        QVERIFY(main.findChildren<TAboutBox *>().isEmpty());
+    }
+}
+
+void MaintenanceTest::enterInGridClearsNothing()
+{
+    AppFixture f;
+    f.addMember(QStringLiteral("001"), QStringLiteral("甲"));
+    f.addRoom(QStringLiteral("101"), tables::yes);
+    f.start();
+    TFormEmptyTable window(f.data(), f.services.platform());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    for (QPushButton *button : window.findChildren<QPushButton *>())
+        QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
+    auto *grid = window.findChild<DBGrid *>(QStringLiteral("DBGrid2"));
+    grid->setFocus();
+    QTRY_VERIFY(grid->hasFocus());
+    QTest::keyClick(grid, Qt::Key_Return);
+    QCOMPARE(f.count(QStringLiteral("Customers")), 1);
+    QSqlQuery room = f.db->run(QStringLiteral("SELECT Room_used FROM room"));
+    QVERIFY(room.next());
+    QCOMPARE(room.value(0).toString(), tables::yes);
+}
+
+void MaintenanceTest::clearingReachesRecordsPostedElsewhere()
+{
+    AppFixture f;
+    f.addMember(QStringLiteral("001"), QStringLiteral("甲"));
+    f.addRoom(QStringLiteral("101"), tables::no);
+    f.addRoom(QStringLiteral("102"), tables::no);
+    f.addRecord(tables::openroom(), {{QStringLiteral("Openroom_room_id"), QStringLiteral("105")}});
+    f.start();
+    // Posted after the shared cursors read their tables: a check-in through the screen's own cursor and a
+    // client PC registering itself.
+    f.program->main->checkIn()->BitBtnKaifang()->click();
+    f.addRecord(tables::clients(), {{QStringLiteral("Clients_ip"), QStringLiteral("10.0.0.7")}});
+    QCOMPARE(f.count(QStringLiteral("Openroom")), 2);
+
+    f.services.dialogs.clear();
+    f.services.dialogs.answerText(QStringLiteral("RoomKeeper"));
+    f.services.dialogs.answerYes();
+    zapData(f.data(), f.services.platform(), f.program->main.get(), [&](TFormEmptyTable &window) {
+        QCOMPARE(window.findChild<DBGrid *>(QStringLiteral("DBGrid6"))->model()->rowCount(), 2);
+        QCOMPARE(window.findChild<DBGrid *>(QStringLiteral("DBGrid3"))->model()->rowCount(), 1);
+        window.findChild<QPushButton *>(QStringLiteral("BitBtn6"))->click();
+        f.addRecord(tables::clients(), {{QStringLiteral("Clients_ip"), QStringLiteral("10.0.0.8")}}); // meanwhile
+        window.findChild<QPushButton *>(QStringLiteral("BitBtn3"))->click();
     });
-    main.menuEntry(QStringLiteral("guanyu"))->trigger();
-    QCOMPARE(opened, QStringLiteral("AboutBox"));
-    QCOMPARE(main.findChildren<TAboutBox *>().size(), 1); // only the one this test made
+    QVERIFY(f.services.dialogs.errors().isEmpty());
+    QCOMPARE(f.count(QStringLiteral("Openroom")), 0);
+    QCOMPARE(f.count(QStringLiteral("Clients")), 0);
+
+    // The next check-in continues the serial numbers; room 101 is still marked in use.
+    f.program->main->checkIn()->BitBtnKaifang()->click();
+    QSqlQuery visit = f.db->run(QStringLiteral("SELECT Openroom_Lishui, Openroom_room_id FROM Openroom"));
+    QVERIFY(visit.next());
+    QCOMPARE(visit.value(0).toInt(), 3);
+    QCOMPARE(visit.value(1).toString(), QStringLiteral("102"));
+}
+
+void MaintenanceTest::refusedDeleteEndsTheWalk()
+{
+    AppFixture f;
+    for (int i = 0; i < 5; ++i)
+        f.addRecord(tables::openroom(), {{QStringLiteral("Openroom_room_id"), QStringLiteral("101")}});
+    f.db->run(QStringLiteral("CREATE TRIGGER keep_three BEFORE DELETE ON Openroom WHEN old.Openroom_Lishui = 3 "
+                             "BEGIN SELECT RAISE(ABORT, 'visit 3 is locked'); END"));
+    f.start();
+    TFormEmptyTable window(f.data(), f.services.platform());
+    auto *button = window.findChild<QPushButton *>(QStringLiteral("BitBtn6"));
+    auto serials = [&] {
+        QList<int> left;
+        QSqlQuery q = f.db->run(QStringLiteral("SELECT Openroom_Lishui FROM Openroom ORDER BY 1"));
+        while (q.next())
+            left << q.value(0).toInt();
+        return left;
+    };
+    button->click();
+    QCOMPARE(f.services.dialogs.errors().size(), 1);
+    QVERIFY(f.services.dialogs.errors().first().contains(QStringLiteral("visit 3 is locked")));
+    QCOMPARE(serials(), (QList<int>{3, 4, 5}));
+
+    f.db->run(QStringLiteral("DROP TRIGGER keep_three"));
+    button->click(); // clicking again finishes the clearing
+    QCOMPARE(serials(), QList<int>{});
+    QCOMPARE(f.services.dialogs.errors().size(), 1);
 }
 
 QTEST_MAIN(MaintenanceTest)

@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QMenuBar>
+#include <QDialog>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -23,6 +25,7 @@ private slots:
     void hoverOver101TurnsRedNeverGreen();
     void missingGreenPictureStopsRefresh();
     void exitEntryClosesTheWindow();
+    void everyModalEntryOpensAFreshScreen();
 };
 
 void MainWindowTest::startShowsTheMainWindow()
@@ -238,6 +241,43 @@ void MainWindowTest::exitEntryClosesTheWindow()
     QVERIFY(bye->isEnabled());
     bye->trigger();
     QVERIFY(!main.isVisible());
+}
+
+void MainWindowTest::everyModalEntryOpensAFreshScreen()
+{
+    AppFixture f;
+    TFormMain &main = f.start();
+    const QList<std::tuple<QString, QString, bool>> entries{
+        {"kehuzhuce", "Formyhzc", false},      {"kehuchaxun", "FormCustomersLocate", true},
+        {"xfls", "FormOpenroomHistory", true}, {"M1", "Formhyzl", true},
+        {"fangjiandj", "Formfjdj", false},     {"Fjfy", "Formfjfy", true},
+        {"kfcx", "FormRoomView", false},       {"Printpaper", "FormPrintpaper", false},
+        {"khdll", "FormClientsView", true},    {"khdfjpd", "formkhdkfpd", false},
+        {"ktkhd", "FormOpenClients", false},   {"jsxx", "FormPear", false},
+        {"guanyu", "AboutBox", false},
+    };
+    for (const auto &[entry, screen, shouldMaximise] : entries) {
+        QString opened;
+        bool maximised = false;
+        QTimer::singleShot(0, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal)
+                return;
+            opened = modal->objectName();
+            maximised = modal->windowState() & Qt::WindowMaximized;
+            modal->close();
+        });
+        main.menuEntry(entry)->trigger();
+        QCOMPARE(opened, screen);
+        QCOMPARE(maximised, shouldMaximise);
+    }
+    // Each use started from a fresh screen, destroyed when it closed.
+    QVERIFY(main.findChildren<QDialog *>().isEmpty());
+    QVERIFY(f.services.dialogs.errors().isEmpty());
+    for (QAction *menu : main.menuBar()->actions()) {
+        for (QAction *entry : menu->menu()->actions())
+            QVERIFY2(entry->isSeparator() || entry->isEnabled(), qPrintable(entry->objectName()));
+    }
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -81,8 +82,12 @@ void TAboutBox::CommentsClick() { openMakerPage(m_platform); }
 
 bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_comments && event->type() == QEvent::MouseButtonRelease)
-        runGuarded(m_platform.dialogs, [this] { CommentsClick(); });
+    // A click is the left button let go over the label, as for any button.
+    if (watched == m_comments && event->type() == QEvent::MouseButtonRelease) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton && m_comments->rect().contains(mouse->position().toPoint()))
+            runGuarded(m_platform.dialogs, [this] { CommentsClick(); });
+    }
     return QDialog::eventFilter(watched, event);
 }
 

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "widgets/platform.h"
-
 #include <QDialog>
 
 namespace ktv {
 
 class TDataModule1;
+struct Platform;
 
 // Room fees: every room with its prices and special time bands in one grid on the shared room cursor.
 class TFormfjfy : public QDialog
@@ -15,7 +14,8 @@ class TFormfjfy : public QDialog
 public:
     TFormfjfy(TDataModule1 &data, const Platform &platform, QWidget *parent = nullptr);
 
-    // Gives every room without a charge standard worth charging the default price.
+    // Gives every room whose charge standard is not worth charging the default price; the last room is
+    // current afterwards.
     void FormCreate();
 
 private:

@@ -16,12 +16,31 @@ namespace {
 
 const QString kReservedMember = QStringLiteral("000");
 
-// Deletes records one by one from the first until none is left; the table and its serial numbers stay.
+// Every walk starts from the first record of the table as it is now: the shared cursor is re-read first, so
+// that records other cursors or the client PCs posted since it last read the table are cleared too. A record
+// the store refuses to delete or save ends the walk; a refused change is dropped rather than left pending, so
+// whichever screen next moves the shared cursor does not try it again.
+template <typename Walk>
+void walkFromFirst(Cursor &cursor, Walk walk)
+{
+    cursor.refresh(); // saves a pending change of the manager's before the walk starts
+    try {
+        cursor.first();
+        walk();
+        cursor.checkBrowseMode();
+    } catch (...) {
+        cursor.cancel();
+        throw;
+    }
+}
+
+// Deletes records one by one until none is left; the table and its serial numbers stay.
 void deleteAll(Cursor &cursor)
 {
-    cursor.first();
-    while (!cursor.isEmpty())
-        cursor.remove();
+    walkFromFirst(cursor, [&] {
+        while (!cursor.isEmpty())
+            cursor.remove();
+    });
 }
 
 } // namespace
@@ -32,6 +51,13 @@ TFormEmptyTable::TFormEmptyTable(TDataModule1 &data, const Platform &platform, Q
     setObjectName(QStringLiteral("FormEmptyTable"));
     setWindowTitle(QStringLiteral("数据库维护"));
     Dialogs &dialogs = m_platform.dialogs;
+
+    // The grids show the tables as they are now, with what other cursors and the client PCs posted.
+    runGuarded(dialogs, [this] {
+        for (Cursor *table : {m_data.TableCustomers, m_data.Tableroom, m_data.TableClients, m_data.TablePear,
+                              m_data.TableCallpear, m_data.TableOpenroom})
+            table->refresh();
+    });
 
     m_navigator = new DBNavigator(dialogs, m_data.DataSourceCustomers, DBNavigator::allButtons(),
                                   standardHints(DBNavigator::allButtons()), this);
@@ -99,6 +125,8 @@ void TFormEmptyTable::addButton(int number, const QString &caption, void (TFormE
 {
     auto *button = new QPushButton(caption, this);
     button->setObjectName(QStringLiteral("BitBtn%1").arg(number));
+    // Not the dialog's default button: Enter in a grid must never clear a table.
+    button->setAutoDefault(false);
     connect(button, &QPushButton::clicked, this,
             [this, handler] { runGuarded(m_platform.dialogs, [this, handler] { (this->*handler)(); }); });
     m_buttons->addWidget(button, 0, number - 1);
@@ -108,27 +136,28 @@ void TFormEmptyTable::BitBtn1Click()
 {
     // The reserved member stays, stamped with the moment of the clearing; every other member goes.
     Cursor &members = *m_data.TableCustomers;
-    members.first();
-    while (!members.eof() && !members.isEmpty()) {
-        if (members.text(QStringLiteral("Customers_id")) == kReservedMember) {
-            members.edit();
-            members.setValue(QStringLiteral("Customers_zjxfsj"), m_platform.clock.now());
-            members.next(); // stores it, through the shared cursor's before-post rule
-        } else {
-            members.remove();
+    walkFromFirst(members, [&] {
+        while (!members.eof()) {
+            if (members.text(QStringLiteral("Customers_id")) == kReservedMember) {
+                members.edit();
+                members.setValue(QStringLiteral("Customers_zjxfsj"), m_platform.clock.now());
+                members.next(); // stores it, through the shared cursor's before-post rule
+            } else {
+                members.remove();
+            }
         }
-    }
-    members.checkBrowseMode();
+    });
 }
 
 void TFormEmptyTable::BitBtn2Click()
 {
     Cursor &rooms = *m_data.Tableroom;
-    for (rooms.first(); !rooms.eof(); rooms.next()) {
-        rooms.edit();
-        rooms.setValue(QStringLiteral("Room_used"), tables::no);
-    }
-    rooms.checkBrowseMode();
+    walkFromFirst(rooms, [&] {
+        for (; !rooms.eof(); rooms.next()) {
+            rooms.edit();
+            rooms.setValue(QStringLiteral("Room_used"), tables::no);
+        }
+    });
 }
 
 void TFormEmptyTable::BitBtn3Click() { deleteAll(*m_data.TableClients); }
