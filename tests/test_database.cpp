@@ -183,6 +183,7 @@ void DatabaseTest::transactionIsAllOrNothing()
     try {
         Transaction tx(*f.db);
         visits.append();
+        visits.setValue(QStringLiteral("Openroom_Customers_id"), QStringLiteral("001"));
         visits.setValue(QStringLiteral("Openroom_room_id"), QStringLiteral("101"));
         visits.post();
         rooms.append(); // a second room 101 is refused
@@ -198,6 +199,8 @@ void DatabaseTest::transactionIsAllOrNothing()
     QVERIFY(!f.db->inTransaction());
 
     visits.append();
+    visits.setValue(QStringLiteral("Openroom_Customers_id"), QStringLiteral("001"));
+    visits.setValue(QStringLiteral("Openroom_room_id"), QStringLiteral("101"));
     visits.post();
     QCOMPARE(visits.integer(QStringLiteral("Openroom_Lishui")), 1);
 }

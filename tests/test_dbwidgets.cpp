@@ -524,7 +524,7 @@ void DBWidgetsTest::editWritesTypedTextWhenFinished()
     QTest::keyClicks(edit.lineEdit(), QStringLiteral("abc"));
     QTest::keyClick(edit.lineEdit(), Qt::Key_Return);
     QCOMPARE(f.dialogs.errors().size(), 1);
-    QCOMPARE(edit.text(), QStringLiteral("6.01")); // the field's value again
+    QCOMPARE(edit.text(), QStringLiteral("abc")); // refused, it waits in the box to be corrected
 
     QTest::keyClicks(edit.lineEdit(), QStringLiteral("7"));
     QTest::keyClick(edit.lineEdit(), Qt::Key_Escape);

@@ -149,6 +149,8 @@ void MaintenanceTest::clearingVisitsKeepsSerialNumbers()
     Cursor visits(*f.db, tables::openroom());
     visits.open();
     visits.append();
+    visits.setValue(QStringLiteral("Openroom_Customers_id"), QStringLiteral("001"));
+    visits.setValue(QStringLiteral("Openroom_room_id"), QStringLiteral("101"));
     visits.post();
     QCOMPARE(visits.integer(QStringLiteral("Openroom_Lishui")), 6);
 }

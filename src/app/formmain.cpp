@@ -122,7 +122,10 @@ void TFormMain::buildMenu()
 
     QMenu *system = addMenu("SystemSet", QStringLiteral("&S系统设置"));
     addEntry(system, "ZapData", QStringLiteral("&Z数据库初始化"));
-    wire("ZapData", [this] { zapData(m_data, m_platform, this); });
+    wire("ZapData", [this] {
+        zapData(m_data, m_platform, this);
+        m_data.dropPending();
+    });
 
     QMenu *help = addMenu("help", QStringLiteral("&H帮助"));
     addEntry(help, "guanyu", QStringLiteral("&A关于..."));
@@ -163,10 +166,13 @@ void TFormMain::wire(const char *entry, std::function<void()> handler)
 // Created for each use, owned by the main window, shown modally and destroyed when it closes.
 template <class Screen> void TFormMain::showModal(bool maximised)
 {
-    Screen screen(m_data, m_platform, this);
-    if (maximised)
-        screen.setWindowState(screen.windowState() | Qt::WindowMaximized);
-    screen.exec();
+    {
+        Screen screen(m_data, m_platform, this);
+        if (maximised)
+            screen.setWindowState(screen.windowState() | Qt::WindowMaximized);
+        screen.exec();
+    }
+    m_data.dropPending();
 }
 
 void TFormMain::attachScreen(const char *entry, ScreenWindow *screen)

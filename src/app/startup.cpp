@@ -65,10 +65,27 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
     runGuarded(platform.dialogs, [main] { main->FormCreate(); });
     main->showMaximized();
     // The long-lived screens, owned by the main window: hidden until the menu or the board brings them up.
-    auto *drinks = new TFormcallpear(*program->data, platform, main);
-    auto *checkOut = new TFormCloseroomandPay(*program->data, platform, main);
-    auto *checkIn = new TFormOpenroom(*program->data, platform, main);
-    main->attachScreens(drinks, checkOut, checkIn);
+    // The program cannot work without them: a failure to build one is shown and ends the start.
+    bool built = false;
+    QString failure;
+    runGuarded(platform.dialogs, [&] {
+        try {
+            auto *drinks = new TFormcallpear(*program->data, platform, main);
+            auto *checkOut = new TFormCloseroomandPay(*program->data, platform, main);
+            auto *checkIn = new TFormOpenroom(*program->data, platform, main);
+            main->attachScreens(drinks, checkOut, checkIn);
+            built = true;
+        } catch (const StoreError &e) {
+            failure = e.message();
+            throw;
+        }
+    });
+    if (!built) {
+        if (error)
+            *error = failure.isEmpty() ? QStringLiteral("程序窗口无法建立") : failure;
+        return nullptr;
+    }
+    program->db->watchOtherWriters(500);
     return program;
 }
 

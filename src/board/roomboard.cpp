@@ -4,6 +4,7 @@
 #include "roomstate.h"
 
 #include "store/datamodule.h"
+#include "store/roomflags.h"
 #include "store/storeerror.h"
 #include "store/tables.h"
 #include "widgets/platform.h"
@@ -19,7 +20,6 @@
 namespace ktv {
 
 namespace {
-const QString kRoomId = QStringLiteral("Room_id");
 constexpr int kFixedGroupHeight = 140;
 } // namespace
 
@@ -113,15 +113,16 @@ void RoomBoard::paintState(RoomButton *button, bool free)
     button->setPicture(picture, file);
 }
 
+// The flags are read as stored now and no cursor is moved, so a record another screen has left half-edited
+// is neither saved nor in the way.
 void RoomBoard::SpeedButtonRefreshRoomStataClick()
 {
-    Cursor &rooms = *m_data.Tableroom;
-    if (!rooms.isOpen())
-        rooms.open();
+    const QHash<QString, bool> inUse = roomflags::all(m_data.database());
     for (const QString &room : roomstate::refreshOrder()) {
-        if (!rooms.locate(kRoomId, room, LocateOption::CaseInsensitive))
+        const auto found = inUse.constFind(room.toLower());
+        if (found == inUse.constEnd())
             continue;
-        const bool free = !tables::isYes(rooms.text(QStringLiteral("Room_used")));
+        const bool free = !*found;
         showState(free);
         if (RoomButton *b = button(room))
             paintState(b, free);
@@ -144,11 +145,11 @@ void RoomBoard::BitBtn101MouseMove()
     RoomButton *b = button(QStringLiteral("101"));
     m_status.setPanelText(0, b->room());
     m_status.setPanelText(1, b->group());
-    Cursor &rooms = *m_data.Tableroom;
-    if (!rooms.locate(kRoomId, m_status.panelText(0), LocateOption::CaseInsensitive))
+    const std::optional<bool> inUse = roomflags::inUse(m_data.database(), m_status.panelText(0));
+    if (!inUse)
         return;
     // The hover can find a room in use and turn its button red, but never turns one green.
-    if (tables::isYes(rooms.text(QStringLiteral("Room_used")))) {
+    if (*inUse) {
         b->setCaptionColor(roomstate::inUseColor);
         showState(false);
     }

@@ -3,6 +3,7 @@
 #include "roomstate.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QPainter>
 
 namespace ktv {
@@ -84,6 +85,18 @@ void RoomButton::mouseMoveEvent(QMouseEvent *event)
 {
     emit mouseMoved();
     QPushButton::mouseMoveEvent(event);
+}
+
+// A focused room button is pressed with Enter as well as with Space, as the cashier works from the keyboard.
+void RoomButton::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 } // namespace ktv

@@ -23,7 +23,7 @@ QTimer *makeRefreshTimer(QObject *owner, int intervalMs, Dialogs &dialogs, std::
     auto *timer = new QTimer(owner);
     timer->setObjectName(QStringLiteral("Timer1"));
     timer->setInterval(intervalMs);
-    QObject::connect(timer, &QTimer::timeout, owner, [&dialogs, tick = std::move(tick)] { runGuarded(dialogs, tick); });
+    QObject::connect(timer, &QTimer::timeout, owner, guardedTick(dialogs, std::move(tick)));
     return timer;
 }
 

@@ -1,6 +1,7 @@
 #include "formyhzc.h"
 
 #include "store/datamodule.h"
+#include "store/fieldvalue.h"
 #include "widgets/dbedit.h"
 #include "widgets/dbnavigator.h"
 #include "widgets/screenparts.h"
@@ -78,9 +79,11 @@ void TFormyhzc::BitBtncheckidClick()
         return;
     }
     Cursor &members = *m_data.TableCustomers;
+    // Looked up as it will be stored (cut to the field's width), so a number reported free stays free.
+    const QString stored = fieldvalue::normalize(members.field(kMemberId), number).toString();
     members.checkBrowseMode(); // a pending record is stored or dropped before the search, as by any search
     const Bookmark current = members.isEmpty() ? 0 : members.bookmark();
-    const bool used = members.locate(kMemberId, number, LocateOption::CaseInsensitive);
+    const bool used = members.locate(kMemberId, stored, LocateOption::CaseInsensitive);
     if (current)
         members.gotoBookmark(current);
     if (used) {
@@ -90,7 +93,7 @@ void TFormyhzc::BitBtncheckidClick()
     }
     m_platform.dialogs.showMessage(typed + QStringLiteral("可以使用!"));
     members.insert();
-    members.setValue(kMemberId, number);
+    members.setValue(kMemberId, stored);
     m_name->setFocus();
 }
 

@@ -25,6 +25,11 @@ using Bookmark = qint64;
 // The navigational cursor the screens work through: a current record in an ordered, optionally filtered
 // or linked view of one table, with one record buffer for editing. It keeps only the row keys of its view
 // in memory and fetches rows when they are asked for; it holds no statement open between calls.
+//
+// It never serves what is older than the last write to its table: any write through another cursor, a
+// commit by another program and a rollback make it read its view again before it next serves a record, a
+// count or a detail list, keeping its current record by key. Grids are served from what was last read and
+// follow soon after, when the event loop runs.
 class Cursor : public QObject
 {
     Q_OBJECT
@@ -67,8 +72,8 @@ public:
     void moveTo(int row);
     bool bof() const { return m_bof; }
     bool eof() const { return m_eof; }
-    int recordCount() const { return int(m_keys.size()); }
-    bool isEmpty() const { return m_keys.empty() && m_state != CursorState::Insert; }
+    int recordCount() const;
+    bool isEmpty() const;
     int currentRow() const { return m_pos; }
     Bookmark bookmark() const;
     void gotoBookmark(Bookmark mark);
@@ -103,7 +108,7 @@ public:
     // Needs edit or insert state; the value is converted to the field's kind (text cut to its width).
     void setValue(const QString &name, const QVariant &value);
 
-    // Rows as a grid shows them: while inserting, the new record stands at its own row.
+    // Rows as a grid shows them, as last read: while inserting, the new record stands at its own row.
     int displayRowCount() const;
     int currentDisplayRow() const;
     QVariant displayValue(int row, int column) const;
@@ -127,7 +132,10 @@ private:
     QString orderClause() const;
     QString selectList() const;
     void loadKeys();
-    void resync() noexcept;
+    // Freshness: reads the view again when the table changed since it was read.
+    void ensureFresh() const;
+    void reread();
+    void onDatabaseChanged();
     void placeAt(qint64 rowid, int fallbackRow);
     void followMaster(bool force);
     const QVector<QVariant> &rowAt(int row) const;
@@ -158,6 +166,9 @@ private:
     QVariantList m_linkValues;
     bool m_linkEmpty = false;
 
+    quint64 m_seenVersion = 0; // the table's version when the view was read
+    bool m_rereadQueued = false;
+    qint64 m_keptKey = 0;      // saved by this cursor out of its filter, kept in view until a refresh
     std::vector<qint64> m_keys;
     int m_pos = -1;
     bool m_bof = true;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QUrl>
@@ -69,6 +70,7 @@ Database::Database(const QString &folder, const QString &connectionName)
 
 Database::~Database()
 {
+    m_dataVersionQuery.reset();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         if (db.isOpen())
@@ -221,6 +223,58 @@ QSqlQuery Database::run(const QString &sql, const QVariantList &binds)
     return query;
 }
 
+quint64 Database::version(const QString &table)
+{
+    // Inside a transaction nobody else can commit: the look taken at its start holds.
+    if (m_depth == 0)
+        pollOtherWriters();
+    return m_epoch + m_versions.value(table);
+}
+
+void Database::noteWrite(const QString &table)
+{
+    ++m_versions[table];
+    emit changed();
+}
+
+void Database::bumpAll()
+{
+    ++m_epoch;
+    emit changed();
+}
+
+void Database::pollOtherWriters()
+{
+    if (!m_dataVersionQuery) {
+        m_dataVersionQuery = std::make_unique<QSqlQuery>(prepare(QStringLiteral("PRAGMA data_version")));
+    }
+    exec(*m_dataVersionQuery);
+    const qint64 seen = m_dataVersionQuery->next() ? m_dataVersionQuery->value(0).toLongLong() : -1;
+    m_dataVersionQuery->finish();
+    if (seen == m_dataVersion)
+        return;
+    const bool first = m_dataVersion < 0;
+    m_dataVersion = seen;
+    if (!first)
+        bumpAll();
+}
+
+void Database::watchOtherWriters(int intervalMs)
+{
+    auto *timer = new QTimer(this);
+    timer->setInterval(intervalMs);
+    connect(timer, &QTimer::timeout, this, [this] {
+        if (m_depth > 0)
+            return;
+        try {
+            pollOtherWriters();
+        } catch (const StoreError &) {
+            // The next read that needs the database reports it.
+        }
+    });
+    timer->start();
+}
+
 void Database::begin()
 {
     if (m_depth++ > 0)
@@ -229,8 +283,13 @@ void Database::begin()
     try {
         // IMMEDIATE takes the write lock at once, so a concurrent writer makes us wait instead of failing later.
         run(QStringLiteral("BEGIN IMMEDIATE"));
+        // What others committed before the lock was taken is what this transaction reads.
+        pollOtherWriters();
     } catch (...) {
-        --m_depth;
+        if (m_depth == 1)
+            rollback();
+        else
+            --m_depth;
         throw;
     }
 }
@@ -256,6 +315,8 @@ void Database::commit()
 
 void Database::rollback() noexcept
 {
+    if (m_depth == 0)
+        return; // already rolled back by a failed commit
     if (m_depth > 1) {
         --m_depth;
         m_failed = true;
@@ -265,7 +326,8 @@ void Database::rollback() noexcept
     m_failed = false;
     QSqlQuery query(connection());
     query.exec(QStringLiteral("ROLLBACK"));
-    emit rolledBack();
+    // What any cursor read or wrote inside the transaction may be gone: every view is read again when used.
+    bumpAll();
 }
 
 Transaction::Transaction(Database &db, std::initializer_list<Cursor *> cursors) : m_db(db), m_cursors(cursors)
@@ -288,8 +350,9 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
-    m_done = true;
+    // Done only once the commit went through: a failed COMMIT drops the action's pending records too.
     m_db.commit();
+    m_done = true;
 }
 
 } // namespace ktv

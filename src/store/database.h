@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -34,9 +35,19 @@ public:
 
     bool inTransaction() const { return m_depth > 0; }
 
+    // What is stored is the truth: every table has a version that moves with each write to it through this
+    // connection, and every table's moves when another connection (another program on the file) commits or
+    // a transaction is rolled back. A cursor whose view was read at an older version reads it again.
+    quint64 version(const QString &table);
+    void noteWrite(const QString &table);
+    // Asks SQLite whether another connection committed since the last look; cheap, reads no table.
+    void pollOtherWriters();
+    // Looks for other connections' commits every interval, so that shown lists follow them.
+    void watchOtherWriters(int intervalMs);
+
 signals:
-    // A transaction was rolled back: cursors re-read what they show.
-    void rolledBack();
+    // A table's version moved; cursors that are shown re-read soon, the others when next asked.
+    void changed();
 
 private:
     friend class Transaction;
@@ -49,10 +60,16 @@ private:
     void commit();
     void rollback() noexcept;
 
+    void bumpAll();
+
     QString m_folder;
     QString m_connectionName;
     int m_depth = 0;
     bool m_failed = false;
+    QHash<QString, quint64> m_versions;
+    quint64 m_epoch = 0;                     // moves for every table at once
+    qint64 m_dataVersion = -1;               // SQLite's count of other connections' commits, as last seen
+    std::unique_ptr<QSqlQuery> m_dataVersionQuery;
 };
 
 class Cursor;

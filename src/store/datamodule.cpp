@@ -47,6 +47,12 @@ TDataModule1::TDataModule1(Database &db, const Clock &clock, QObject *parent)
         cursor->open();
 }
 
+void TDataModule1::dropPending()
+{
+    for (Cursor *cursor : {TableCustomers, Tableroom, TableClients, TablePear, TableOpenroom, TableCallpear})
+        cursor->cancel();
+}
+
 void TDataModule1::TableCustomersBeforePost(Cursor &cursor)
 {
     if (cursor.isNull(QStringLiteral("Customers_zcsj")))

@@ -35,6 +35,10 @@ public:
     DataSource *const DataSourceOpenroom;
     DataSource *const DataSourceCallpear;
 
+    // Drops what a closed screen left half-edited on the shared cursors: destroying a screen drops its
+    // pending records, so none is stored later by another screen's move.
+    void dropPending();
+
     // A member posted through the shared cursor without a registration date is registered today.
     void TableCustomersBeforePost(Cursor &cursor);
 

@@ -117,6 +117,10 @@ QVariant normalizeText(const FieldDef &field, const QString &text)
 {
     if (text.isEmpty())
         return {};
+    // Half of a character pair (pasted from a broken source) is no character: it would be stored as bytes
+    // that no program can read back.
+    if (!text.isValidUtf16())
+        throw StoreError(QStringLiteral("字段 %1 含有无效的字符，不能保存").arg(field.displayLabel()));
     const QString bad = gbk::firstUnencodable(text);
     if (!bad.isEmpty())
         throw StoreError(QStringLiteral("字段 %1 不能保存字符“%2”").arg(field.displayLabel(), bad));

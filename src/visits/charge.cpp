@@ -29,6 +29,14 @@ double roomCharge(int usedMinutes, int discountMinutes, double hourlyPrice, doub
     return billed * hourlyPrice / 60 * (customerRate * roomRate);
 }
 
+int compareMoney(double a, double b)
+{
+    // A whole unit counts even when the double holds it as 0.0000999…
+    constexpr double kUnit = 0.0001 - 1e-9;
+    const double d = a - b;
+    return d >= kUnit ? 1 : d <= -kUnit ? -1 : 0;
+}
+
 double rateOrOne(double rate) { return rate < 0.0001 ? 1.0 : rate; }
 
 void DrinksTotal::add(int quantity, double unitPrice)
@@ -53,10 +61,11 @@ Settlement settle(const Payment &p)
         s.mark = QStringLiteral("还没付费");
         s.askForPayment = true;
     }
-    const bool waived = total > s.amountDue;
+    // 0.90 + 8.80 paid with 9.70 is an exact payment, though the double sum is 9.700000000000001.
+    const bool waived = compareMoney(total, s.amountDue) > 0;
     if (waived)
         s.mark = QStringLiteral("抹零:") + numberform::plainDecimal(total - s.amountDue);
-    if (s.change.value_or(0) < 0)
+    if (compareMoney(s.change.value_or(0), 0) < 0)
         s.mark = QStringLiteral("欠帐:") + numberform::plainDecimal(std::abs(*s.change));
     else if (paid > 0 && !waived)
         s.mark = QStringLiteral("结清");
@@ -66,9 +75,9 @@ Settlement settle(const Payment &p)
 QString changePanelText(std::optional<double> change)
 {
     const double c = change.value_or(0);
-    if (c > 0.0001)
+    if (compareMoney(c, 0) > 0)
         return QStringLiteral("找零:") + numberform::plainDecimal(c);
-    if (c < -0.0001)
+    if (compareMoney(c, 0) < 0)
         return QStringLiteral("欠帐:") + numberform::plainDecimal(std::abs(c));
     return QStringLiteral("结清");
 }

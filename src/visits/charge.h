@@ -14,6 +14,10 @@ int usedMinutes(const QDateTime &begin, const QDateTime &end);
 // Billed minutes times the hourly price, divided by 60, times the two rates, in that order; unrounded.
 double roomCharge(int usedMinutes, int discountMinutes, double hourlyPrice, double customerRate, double roomRate);
 
+// Money is compared to 1/10 000, the unit of the drinks total: sums of decimals are never exact in a
+// double, and a difference below that unit is no difference. Returns -1, 0 or 1.
+int compareMoney(double a, double b);
+
 // A rate below 0.0001 (missing, zero or negative) means no discount.
 double rateOrOne(double rate);
 

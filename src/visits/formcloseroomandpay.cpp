@@ -3,6 +3,7 @@
 #include "charge.h"
 
 #include "store/database.h"
+#include "store/openvisits.h"
 #include "store/datamodule.h"
 #include "store/storeerror.h"
 #include "store/tables.h"
@@ -82,7 +83,7 @@ TFormCloseroomandPay::TFormCloseroomandPay(TDataModule1 &data, const Platform &p
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(1000);
-    connect(m_timer, &QTimer::timeout, this, [this] { runGuarded(m_platform.dialogs, [this] { Timer1Timer(); }); });
+    connect(m_timer, &QTimer::timeout, this, guardedTick(m_platform.dialogs, [this] { Timer1Timer(); }));
     m_timer->start();
 }
 
@@ -319,11 +320,15 @@ bool TFormCloseroomandPay::placeListsOnVisitRoom()
     return m_rooms->locate(kRoomId, room, LocateOption::CaseInsensitive);
 }
 
-void TFormCloseroomandPay::releaseRoomAndClients()
+// Frees the visit's room and every client PC of it, as stored now. A room that an open visit other than this
+// one holds has been let again: nothing is freed then, and false tells the caller so.
+bool TFormCloseroomandPay::releaseRoomAndClients()
 {
     const QString room = m_visits->text(kVisitRoom);
     if (!placeListsOnVisitRoom())
-        return;
+        return true;
+    if (openvisits::holding(m_data.database(), room, m_visits->integer(kLishui)))
+        return false;
     if (tables::isYes(m_rooms->text(kRoomUsed))) {
         m_rooms->edit();
         m_rooms->setValue(kRoomUsed, tables::no);
@@ -331,7 +336,7 @@ void TFormCloseroomandPay::releaseRoomAndClients()
     }
     // Every client PC of the room is released, so that none stays activated after the guests left.
     if (!m_clients->locate(kClientRoom, room, LocateOption::CaseInsensitive))
-        return;
+        return true;
     while (m_clients->text(kClientRoom).compare(room, Qt::CaseInsensitive) == 0) {
         if (tables::isYes(m_clients->text(kClientUsed))) {
             m_clients->edit();
@@ -343,6 +348,7 @@ void TFormCloseroomandPay::releaseRoomAndClients()
             break;
     }
     m_clients->locate(kClientRoom, room, LocateOption::CaseInsensitive);
+    return true;
 }
 
 bool TFormCloseroomandPay::requireMember(const QString &what)
@@ -362,21 +368,27 @@ void TFormCloseroomandPay::BitBtnTuifangClick()
         return;
     }
     bool checkedOut = false;
+    bool released = true;
     {
         Transaction tx(m_data.database(), {m_visits, m_rooms, m_clients});
+        m_visits->edit(); // the visit as stored now: another screen may have checked it out meanwhile
         if (m_visits->dateTime(kBegin) > m_visits->dateTime(kEnd)) {
-            m_visits->edit();
             m_visits->setValue(kEnd, m_platform.clock.now());
             if (m_visits->isNull(kCustomerRate))
                 m_visits->setValue(kCustomerRate, m_member->number(kMemberRate));
             m_visits->post();
             checkedOut = true;
+        } else {
+            m_visits->cancel();
         }
-        releaseRoomAndClients();
+        released = releaseRoomAndClients();
         tx.commit();
     }
     if (checkedOut)
         m_platform.dialogs.showMessage(QStringLiteral("退房成功！"));
+    if (!released)
+        m_platform.dialogs.showMessage(QStringLiteral("房间") + m_visits->text(kVisitRoom) +
+                                       QStringLiteral("已有新的开房，不能退房"));
 }
 
 void TFormCloseroomandPay::BitBtnJsysClick()
@@ -502,21 +514,28 @@ void TFormCloseroomandPay::BitBtn1Click()
 
 void TFormCloseroomandPay::BitBtnljxfClick()
 {
-    if (m_visits->isEmpty() || tables::isYes(m_visits->text(kAccumulated)))
+    if (m_visits->isEmpty())
         return;
+    Transaction tx(m_data.database(), {m_member, m_visits});
+    m_visits->edit(); // the flag and the amount due as stored now, so that no visit is added twice
+    if (tables::isYes(m_visits->text(kAccumulated))) {
+        m_visits->cancel();
+        return;
+    }
     if (m_visits->isNull(kDue)) {
+        m_visits->cancel();
         m_platform.dialogs.showMessage(QStringLiteral("这次消费还没有收费，请先收费再累计消费！"));
         return;
     }
-    if (!requireMember(QStringLiteral("累计消费")))
+    if (!requireMember(QStringLiteral("累计消费"))) {
+        m_visits->cancel();
         return;
-    Transaction tx(m_data.database(), {m_member, m_visits});
+    }
     m_member->edit();
     m_member->setValue(kLastVisit, m_visits->value(kEnd));
     m_member->setValue(QStringLiteral("Customers_ljxf"),
                        m_member->number(QStringLiteral("Customers_ljxf")) + m_visits->number(kDue));
     m_member->post();
-    m_visits->edit();
     m_visits->setValue(kAccumulated, tables::yes);
     m_visits->post();
     tx.commit();

@@ -64,7 +64,7 @@ private:
     QWidget *buildSteps();
     QWidget *buildLowerArea();
     bool placeListsOnVisitRoom();
-    void releaseRoomAndClients();
+    bool releaseRoomAndClients();
     bool requireMember(const QString &what);
     std::optional<double> optional(Cursor &cursor, const QString &field) const;
 

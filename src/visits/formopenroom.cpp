@@ -3,6 +3,7 @@
 #include "checkin.h"
 
 #include "store/database.h"
+#include "store/roomflags.h"
 #include "store/datamodule.h"
 #include "store/storeerror.h"
 #include "store/tables.h"
@@ -155,10 +156,15 @@ void TFormOpenroom::Table2AfterPost()
         return;
     m_rooms->edit();
     m_rooms->setValue(kRoomUsed, tables::yes);
+    m_rooms->post(); // never left pending for a later move to store
 }
 
 void TFormOpenroom::BitBtnKaifangClick()
 {
+    if (m_data.TableCustomers->state() == CursorState::Insert) {
+        m_platform.dialogs.showMessage(QStringLiteral("新会员的资料还没有保存，请先保存或取消后再开房！"));
+        return;
+    }
     if (m_data.TableCustomers->isEmpty()) {
         m_platform.dialogs.showMessage(QStringLiteral("没有客户信息，请首先添加客户！"));
         return;
@@ -181,6 +187,11 @@ void TFormOpenroom::storeCheckIn()
 {
     Transaction tx(m_data.database(), {m_visits, m_data.TableCustomers, m_rooms});
     const QString room = m_rooms->text(kRoomId);
+    // Another station may have let the room since this list was read: the flag as stored now decides.
+    if (roomflags::inUse(m_data.database(), room).value_or(false)) {
+        m_platform.dialogs.showMessage(checkin::roomInUseMessage(room));
+        throw AbortAction();
+    }
     m_visits->insert();
     m_visits->setValue(QStringLiteral("Openroom_room_id"), room);
     m_visits->setValue(QStringLiteral("Openroom_begintime"), m_platform.clock.now());
@@ -191,11 +202,7 @@ void TFormOpenroom::storeCheckIn()
     member.edit();
     member.setValue(QStringLiteral("Customers_zjxfsj"), m_platform.clock.now());
     member.post();
-
-    m_rooms->edit();
-    m_rooms->setValue(kRoomUsed, tables::yes);
-    m_rooms->post();
-    tx.commit();
+    tx.commit(); // the room's flag was set by the visit's after-post rule, inside this transaction
     m_rooms->refresh(); // the room leaves the free-room list
 }
 

@@ -46,6 +46,7 @@ void DBEdit::bind()
         disconnect(c);
     m_connections.clear();
     m_dirty = false;
+    markRefused(false);
     m_bound = m_source ? m_source->cursor() : nullptr;
     if (m_bound) {
         m_connections << connect(m_bound, &Cursor::currentChanged, this, &DBEdit::showValue)
@@ -109,8 +110,11 @@ bool DBEdit::commitPending()
 {
     if (!m_dirty)
         return true;
-    m_dirty = false;
     const QString typed = m_edit->text();
+    // A refused text waits in its box, marked, for the cashier to correct it or press Escape; it is not
+    // offered to the record again until it changes.
+    if (m_refused && typed == m_refusedText)
+        return false;
     bool written = false;
     if (Cursor *cursor = m_bound) {
         runGuarded(m_dialogs, [&] {
@@ -121,14 +125,32 @@ bool DBEdit::commitPending()
             written = true;
         });
     }
+    if (!written && m_bound) {
+        m_refused = true;
+        m_refusedText = typed;
+        markRefused(true);
+        return false;
+    }
+    m_dirty = false;
+    markRefused(false);
     showValue();
-    return written;
+    return true;
 }
 
 void DBEdit::discardPending()
 {
     m_dirty = false;
+    markRefused(false);
     showValue();
+}
+
+void DBEdit::markRefused(bool refused)
+{
+    if (!refused) {
+        m_refused = false;
+        m_refusedText.clear();
+    }
+    m_edit->setStyleSheet(refused ? QStringLiteral("QLineEdit { background: #ffd8d8; }") : QString());
 }
 
 bool DBEdit::eventFilter(QObject *watched, QEvent *event)

@@ -50,6 +50,7 @@ private:
     void showValue();
     void onTextEdited();
     void onFieldChanged(int column);
+    void markRefused(bool refused);
 
     Dialogs &m_dialogs;
     QPointer<DataSource> m_source;
@@ -60,6 +61,8 @@ private:
     QList<QMetaObject::Connection> m_connections;
     bool m_readOnly = false;
     bool m_dirty = false; // the box holds typed text not yet written to the field
+    bool m_refused = false; // the field refused m_refusedText, which stays in the box until corrected
+    QString m_refusedText;
 };
 
 } // namespace ktv

@@ -130,13 +130,15 @@ void DBGrid::syncFromCursor()
     // A cell editor open on another row belongs to the record the cursor has left.
     if (current.row() != row && state() == QAbstractItemView::EditingState)
         discardPending();
-    const QModelIndex target = m_model->index(row, current.isValid() ? current.column() : 0);
+    const QModelIndex target = m_model->index(row, current.isValid() ? current.column() : m_lastColumn);
     selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_syncing = false;
 }
 
 void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
+    if (current.isValid())
+        m_lastColumn = current.column();
     // The base class first writes the text of a cell editor that is still open on the previous cell.
     QTableView::currentChanged(current, previous);
     if (m_syncing || !current.isValid() || current.row() == previous.row())

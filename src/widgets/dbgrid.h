@@ -41,6 +41,7 @@ private:
 
     CursorTableModel *m_model;
     bool m_syncing = false;
+    int m_lastColumn = 0; // the cashier's column, kept across a re-read of the rows
     QMetaObject::Connection m_focusConnection;
 };
 

@@ -2,6 +2,7 @@
 #include "widgets/platform.h"
 
 #include <exception>
+#include <memory>
 
 namespace ktv {
 
@@ -20,6 +21,18 @@ void runGuarded(Dialogs &dialogs, const std::function<void()> &handler)
     } catch (...) {
         dialogs.showError(QStringLiteral("程序出错：未知错误。"));
     }
+}
+
+std::function<void()> guardedTick(Dialogs &dialogs, std::function<void()> step)
+{
+    auto running = std::make_shared<bool>(false);
+    return [&dialogs, step = std::move(step), running] {
+        if (*running)
+            return;
+        *running = true;
+        runGuarded(dialogs, step);
+        *running = false;
+    };
 }
 
 } // namespace ktv

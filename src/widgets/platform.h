@@ -71,4 +71,9 @@ struct Platform
 // a silent abort ends it quietly, and the program goes on either way.
 void runGuarded(Dialogs &dialogs, const std::function<void()> &handler);
 
+// A timer's step inside the general error display. A message box keeps the event loop, and so the timer,
+// going: the step does not run again while an earlier run of it has not ended, so a failing step shows
+// one error box, not one a tick.
+std::function<void()> guardedTick(Dialogs &dialogs, std::function<void()> step);
+
 } // namespace ktv

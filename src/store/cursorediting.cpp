@@ -1,0 +1,242 @@
+#include "cursor.h"
+
+#include "cursorsql.h"
+#include "database.h"
+#include "fieldvalue.h"
+#include "storeerror.h"
+#include "writerules.h"
+
+#include <QSqlQuery>
+
+namespace ktv {
+
+void Cursor::checkBrowseMode()
+{
+    if (!isEditing())
+        return;
+    if (m_modified)
+        post();
+    else
+        cancel();
+}
+
+void Cursor::edit()
+{
+    requireWritable();
+    if (isEditing())
+        return;
+    ensureFresh();
+    if (m_keys.empty()) {
+        insert();
+        return;
+    }
+    m_editKey = m_keys[m_pos];
+    m_cache.remove(m_editKey);
+    m_buffer = fetchOne(m_editKey); // the record as stored now, not as last read
+    m_changed.fill(false, m_table.fields.size());
+    m_modified = false;
+    m_state = CursorState::Edit;
+    emit stateChanged();
+    emit currentChanged();
+}
+
+void Cursor::insert() { startInsert(false); }
+
+void Cursor::append() { startInsert(true); }
+
+void Cursor::startInsert(bool atEnd)
+{
+    requireWritable();
+    checkBrowseMode();
+    ensureFresh();
+    if (m_beforeInsert)
+        m_beforeInsert(*this);
+    m_buffer = QVector<QVariant>(m_table.fields.size());
+    m_changed.fill(false, m_table.fields.size());
+    m_modified = false;
+    if (m_master && !m_linkEmpty) {
+        for (int i = 0; i < m_detailFields.size() && i < m_linkValues.size(); ++i) {
+            const int index = m_table.fieldIndex(m_detailFields[i]);
+            m_buffer[index] = fieldvalue::normalize(m_table.fields[index], m_linkValues[i]);
+            m_changed[index] = true;
+        }
+    }
+    m_insertRow = atEnd || m_pos < 0 ? int(m_keys.size()) : m_pos;
+    m_state = CursorState::Insert;
+    emit stateChanged();
+    emit rowsReset();
+    emit currentChanged();
+    if (m_afterInsert)
+        m_afterInsert(*this);
+}
+
+void Cursor::setValue(const QString &name, const QVariant &input)
+{
+    requireWritable();
+    const FieldDef &f = field(name);
+    if (!isEditing())
+        throw StoreError(QStringLiteral("记录不在编辑状态，不能修改字段 %1").arg(f.displayLabel()));
+    if (f.kind == FieldKind::AutoInc)
+        throw StoreError(QStringLiteral("字段 %1 由系统自动编号，不能修改").arg(f.displayLabel()));
+    const int index = m_table.fieldIndex(name);
+    m_buffer[index] = fieldvalue::normalize(f, input);
+    m_changed[index] = true;
+    m_modified = true;
+    emit fieldChanged(columnOf(name));
+    emit currentChanged();
+}
+
+bool Cursor::affectsView(int fieldIndex) const
+{
+    // A record that stops passing the filter stays in view until the next refresh, so that the steps
+    // that follow its post still find it current.
+    const QString &name = m_table.fields[fieldIndex].name;
+    if (m_detailFields.contains(name, Qt::CaseInsensitive) || m_orderFields.contains(name, Qt::CaseInsensitive))
+        return true;
+    const IndexDef *index = m_indexName.isEmpty() ? nullptr : m_table.index(m_indexName);
+    return index && index->fields.contains(name, Qt::CaseInsensitive);
+}
+
+void Cursor::writeBuffer()
+{
+    writerules::check(m_db, m_table, m_state == CursorState::Insert ? 0 : m_editKey, m_buffer, m_changed);
+    const QString &key = m_table.uniqueKey;
+    if (!key.isEmpty()) {
+        const int k = m_table.fieldIndex(key);
+        const QVariant v = m_buffer[k];
+        if (v.isNull())
+            throw StoreError(QStringLiteral("字段 %1 不能为空").arg(key));
+        QSqlQuery dup = m_db.run(QStringLiteral("SELECT 1 FROM ") + quoted(m_table.name) + QStringLiteral(" WHERE ") +
+                                     quoted(key) + QStringLiteral(" = ? AND rowid IS NOT ?"),
+                                 {v, m_state == CursorState::Edit ? QVariant(m_editKey) : QVariant()});
+        if (dup.next())
+            throw StoreError(QStringLiteral("字段 %1 的值“%2”已被使用，不能重复").arg(key, v.toString()));
+    }
+
+    QStringList names;
+    QVariantList binds;
+    for (int i = 0; i < m_table.fields.size(); ++i) {
+        const FieldDef &f = m_table.fields[i];
+        if (f.kind == FieldKind::AutoInc || !m_changed[i])
+            continue;
+        names << quoted(f.name);
+        binds << fieldvalue::toSql(f, m_buffer[i]);
+    }
+
+    if (m_state == CursorState::Insert) {
+        QString sql;
+        if (names.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO ") + quoted(m_table.name) + QStringLiteral(" DEFAULT VALUES");
+        } else {
+            QStringList marks;
+            for (qsizetype i = 0; i < names.size(); ++i)
+                marks << QStringLiteral("?");
+            sql = QStringLiteral("INSERT INTO ") + quoted(m_table.name) + QStringLiteral(" (") +
+                  names.join(QLatin1String(", ")) + QStringLiteral(") VALUES (") + marks.join(QLatin1String(", ")) +
+                  QLatin1Char(')');
+        }
+        QSqlQuery query = m_db.run(sql, binds);
+        m_editKey = query.lastInsertId().toLongLong();
+        m_db.noteWrite(m_table.name);
+    } else if (!names.isEmpty()) {
+        binds << m_editKey;
+        QSqlQuery query = m_db.run(QStringLiteral("UPDATE ") + quoted(m_table.name) + QStringLiteral(" SET ") +
+                                       names.join(QLatin1String(" = ?, ")) + QStringLiteral(" = ? WHERE rowid = ?"),
+                                   binds);
+        if (query.numRowsAffected() == 0)
+            throw StoreError(QStringLiteral("这条记录已被删除，无法保存（%1），请刷新").arg(m_table.fileName));
+        m_db.noteWrite(m_table.name);
+    }
+}
+
+void Cursor::post()
+{
+    requireWritable();
+    if (!isEditing())
+        return;
+    if (m_beforePost)
+        m_beforePost(*this);
+
+    const bool inserting = m_state == CursorState::Insert;
+    bool viewChanges = inserting;
+    for (int i = 0; i < m_changed.size() && !viewChanges; ++i)
+        viewChanges = m_changed[i] && affectsView(i);
+
+    bool wasFresh = false;
+    {
+        Transaction tx(m_db);
+        wasFresh = m_seenVersion == m_db.version(m_table.name);
+        writeBuffer();
+        tx.commit();
+    }
+    // Its own write leaves this cursor's view as read, the record just saved aside.
+    if (wasFresh)
+        m_seenVersion = m_db.version(m_table.name);
+
+    const qint64 key = m_editKey;
+    const int row = inserting ? m_insertRow : m_pos;
+    m_state = CursorState::Browse;
+    m_buffer.clear();
+    m_modified = false;
+    if (viewChanges) {
+        loadKeys();
+        placeAt(key, row);
+        emit rowsReset();
+    } else {
+        m_cache.remove(key);
+        if (m_filtered && m_filter.field >= 0)
+            m_keptKey = key;
+    }
+    emit stateChanged();
+    emit currentChanged();
+    if (m_afterPost)
+        m_afterPost(*this);
+}
+
+void Cursor::cancel()
+{
+    if (!isEditing())
+        return;
+    const bool inserting = m_state == CursorState::Insert;
+    m_state = CursorState::Browse;
+    m_buffer.clear();
+    m_modified = false;
+    emit stateChanged();
+    if (inserting)
+        emit rowsReset();
+    emit currentChanged();
+}
+
+void Cursor::remove()
+{
+    if (m_state == CursorState::Insert) {
+        cancel();
+        return;
+    }
+    requireWritable();
+    if (m_state == CursorState::Edit)
+        cancel();
+    ensureFresh();
+    if (m_keys.empty())
+        throw StoreError(QStringLiteral("%1 中没有可删除的记录").arg(m_table.fileName));
+    const qint64 key = m_keys[m_pos];
+    bool wasFresh = false;
+    {
+        Transaction tx(m_db);
+        wasFresh = m_seenVersion == m_db.version(m_table.name);
+        m_db.run(QStringLiteral("DELETE FROM ") + quoted(m_table.name) + QStringLiteral(" WHERE rowid = ?"), {key});
+        m_db.noteWrite(m_table.name);
+        tx.commit();
+    }
+    if (wasFresh)
+        m_seenVersion = m_db.version(m_table.name);
+    m_keys.erase(m_keys.begin() + m_pos);
+    m_cache.remove(key);
+    // The record after the deleted one becomes current; past the last one the cursor stands at its end.
+    const bool pastEnd = m_pos >= int(m_keys.size());
+    setCurrent(m_pos, false, pastEnd);
+    emit rowsReset();
+    emit currentChanged();
+}
+
+} // namespace ktv

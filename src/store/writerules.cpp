@@ -1,0 +1,61 @@
+#include "writerules.h"
+
+#include "database.h"
+#include "fielddef.h"
+#include "openvisits.h"
+#include "storeerror.h"
+#include "tables.h"
+
+#include <QSqlQuery>
+
+namespace ktv::writerules {
+
+namespace {
+
+bool blank(const QVariant &v) { return v.isNull() || v.toString().trimmed().isEmpty(); }
+
+// A visit always names its member and its room: the charge, the board and the receipts read them.
+void checkVisit(const TableDef &table, qint64 rowid, const QVector<QVariant> &values, const QVector<bool> &changed)
+{
+    static const struct
+    {
+        const char *field;
+        const char *label;
+    } required[] = {{"Openroom_Customers_id", "开房客户号"}, {"Openroom_room_id", "开房房间号"}};
+    for (const auto &r : required) {
+        const int i = table.fieldIndex(QLatin1String(r.field));
+        // An old visit stored without one can still be worked on; it only may not lose one it has.
+        if ((rowid == 0 || changed[i]) && blank(values[i]))
+            throw StoreError(QStringLiteral("开房记录的“%1”（%2）不能为空，不能保存")
+                                 .arg(QString::fromUtf8(r.label), QLatin1String(r.field)));
+    }
+}
+
+// A room held by an open visit keeps its number, or the visit would stand in a room that no longer exists.
+void checkRoom(Database &db, const TableDef &table, qint64 rowid, const QVector<QVariant> &values,
+               const QVector<bool> &changed)
+{
+    const int id = table.fieldIndex(QStringLiteral("Room_id"));
+    if (rowid == 0 || !changed[id])
+        return;
+    QSqlQuery stored = db.run(QStringLiteral("SELECT Room_id FROM room WHERE rowid = ?"), {rowid});
+    const QString old = stored.next() ? stored.value(0).toString() : QString();
+    stored.finish();
+    if (old.isEmpty() || old.compare(values[id].toString(), Qt::CaseInsensitive) == 0)
+        return;
+    if (openvisits::holding(db, old))
+        throw StoreError(QStringLiteral("房间%1有未退房的开房记录，不能修改房间编号").arg(old));
+}
+
+} // namespace
+
+void check(Database &db, const TableDef &table, qint64 rowid, const QVector<QVariant> &values,
+           const QVector<bool> &changed)
+{
+    if (&table == &tables::openroom())
+        checkVisit(table, rowid, values, changed);
+    else if (&table == &tables::room())
+        checkRoom(db, table, rowid, values, changed);
+}
+
+} // namespace ktv::writerules
