@@ -138,10 +138,15 @@ void PrintpaperTest::screenAtStart()
         return edit;
     };
     QCOMPARE(box(kSerial)->text(), QStringLiteral("12"));
-    QCOMPARE(box(QStringLiteral("Openroom_jbxf"))->text(), QStringLiteral(".5"));
+    QCOMPARE(box(QStringLiteral("Openroom_jbxf"))->text(), QStringLiteral("0.50"));
     QCOMPARE(box(QStringLiteral("Openroom_jiushui"))->text(), QStringLiteral("0.00"));
-    for (QLineEdit *edit : s.findChildren<QLineEdit *>())
+    s.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s));
+    const int left = box(kSerial)->mapTo(&s, QPoint()).x();
+    for (QLineEdit *edit : s.findChildren<QLineEdit *>()) {
         QVERIFY(edit->isReadOnly());
+        QCOMPARE(edit->mapTo(&s, QPoint()).x(), left); // the boxes stand in one line
+    }
 
     nav->button(NavButton::Next)->click();
     QCOMPARE(f.current(), 7);
