@@ -1,5 +1,6 @@
 #include "appfixture.h"
 
+#include "app/apptitle.h"
 #include "board/roomstate.h"
 
 #include <QAction>
@@ -17,6 +18,7 @@ class MainWindowTest : public QObject
 
 private slots:
     void startShowsTheMainWindow();
+    void captionsCarryNoApplicationTitle();
     void tidyingDeletesNamelessAndStampsLastVisit();
     void emptyMemberTableStartsNormally();
     void missingDataFolderShowsNoWindow();
@@ -34,7 +36,7 @@ void MainWindowTest::startShowsTheMainWindow()
     TFormMain &main = f.start();
     QVERIFY(main.isVisible());
     QVERIFY(main.windowState() & Qt::WindowMaximized);
-    QVERIFY(main.windowTitle().startsWith(QStringLiteral("欢歌RIVivizevV2006.8 网址：")));
+    QCOMPARE(main.windowTitle(), QStringLiteral("欢歌RIVivizevV2006.8 网址：https://www.rivivizev.example/"));
     QCOMPARE(main.menuBar()->objectName(), QStringLiteral("MainMenu1"));
     QCOMPARE(main.SpeedButtonRefreshRoomStata()->text(), QStringLiteral("刷新客房状态"));
 
@@ -67,6 +69,20 @@ void MainWindowTest::startShowsTheMainWindow()
         QVERIFY(b->pictureFile().isEmpty());
     }
     QVERIFY(f.services.dialogs.all().isEmpty());
+}
+
+// Qt appends its display name to the caption of every window (the main window's is checked whole at start);
+// the program's own title must not be one.
+void MainWindowTest::captionsCarryNoApplicationTitle()
+{
+    setApplicationTitle();
+    const QString title = QCoreApplication::applicationName();
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("ZUZ ozir")); // the message boxes' title
+    // A display name set apart from the application's name would not follow it.
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    const QString followed = QGuiApplication::applicationDisplayName();
+    QCoreApplication::setApplicationName(title);
+    QCOMPARE(followed, QStringLiteral("probe"));
 }
 
 void MainWindowTest::tidyingDeletesNamelessAndStampsLastVisit()
