@@ -1,5 +1,6 @@
 #include "appfixture.h"
 
+#include "app/apptitle.h"
 #include "board/roomstate.h"
 
 #include <QAction>
@@ -17,10 +18,12 @@ class MainWindowTest : public QObject
 
 private slots:
     void startShowsTheMainWindow();
+    void captionsCarryNoApplicationTitle();
     void tidyingDeletesNamelessAndStampsLastVisit();
     void emptyMemberTableStartsNormally();
     void missingDataFolderShowsNoWindow();
     void refreshPaintsFromRoomTable();
+    void roomPicturesLeaveOutTheirBackground();
     void focusAndPressShowARoomAlike();
     void hoverOver101TurnsRedNeverGreen();
     void missingGreenPictureStopsRefresh();
@@ -34,7 +37,7 @@ void MainWindowTest::startShowsTheMainWindow()
     TFormMain &main = f.start();
     QVERIFY(main.isVisible());
     QVERIFY(main.windowState() & Qt::WindowMaximized);
-    QVERIFY(main.windowTitle().startsWith(QStringLiteral("欢歌RIVivizevV2006.8 网址：")));
+    QCOMPARE(main.windowTitle(), QStringLiteral("欢歌RIVivizevV2006.8 网址：https://www.rivivizev.example/"));
     QCOMPARE(main.menuBar()->objectName(), QStringLiteral("MainMenu1"));
     QCOMPARE(main.SpeedButtonRefreshRoomStata()->text(), QStringLiteral("刷新客房状态"));
 
@@ -67,6 +70,20 @@ void MainWindowTest::startShowsTheMainWindow()
         QVERIFY(b->pictureFile().isEmpty());
     }
     QVERIFY(f.services.dialogs.all().isEmpty());
+}
+
+// Qt appends its display name to the caption of every window (the main window's is checked whole at start);
+// the program's own title must not be one.
+void MainWindowTest::captionsCarryNoApplicationTitle()
+{
+    setApplicationTitle();
+    const QString title = QCoreApplication::applicationName();
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("ZUZ ozir")); // the message boxes' title
+    // A display name set apart from the application's name would not follow it.
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    const QString followed = QGuiApplication::applicationDisplayName();
+    QCoreApplication::setApplicationName(title);
+    QCOMPARE(followed, QStringLiteral("probe"));
 }
 
 void MainWindowTest::tidyingDeletesNamelessAndStampsLastVisit()
@@ -151,6 +168,37 @@ void MainWindowTest::refreshPaintsFromRoomTable()
     f.data().Tableroom->refresh();
     f.program->main->SpeedButtonRefreshRoomStata()->click();
     QCOMPARE(f.button(QStringLiteral("203"))->captionColor(), roomstate::freeColor); // empty flag is free
+}
+
+// A room picture is drawn with the colour of its bottom-left pixel transparent, wherever that colour stands;
+// other colours stay as the bitmap has them.
+void MainWindowTest::roomPicturesLeaveOutTheirBackground()
+{
+    AppFixture f;
+    const QColor background(0, 0, 255), silver(192, 192, 192), led(0, 160, 0);
+    QImage green(24, 24, QImage::Format_RGB888);
+    green.fill(silver);
+    green.setPixelColor(0, 23, background);
+    green.setPixelColor(23, 0, background);
+    green.setPixelColor(12, 12, led);
+    QVERIFY(green.save(f.work.filePath(QStringLiteral("LED_green_ON.BMP")), "BMP"));
+    f.addRoom(QStringLiteral("101"));
+    f.addRoom(QStringLiteral("203"), tables::yes);
+    f.start();
+
+    const QImage drawnGreen = f.button(QStringLiteral("101"))->icon().pixmap(QSize(24, 24)).toImage();
+    QCOMPARE(qAlpha(drawnGreen.pixel(0, 23)), 0);
+    QCOMPARE(qAlpha(drawnGreen.pixel(23, 0)), 0);
+    QCOMPARE(drawnGreen.pixelColor(0, 0), silver);
+    QCOMPARE(drawnGreen.pixelColor(12, 12), led);
+
+    // The shipped red picture: its silver background goes, the lamp stays.
+    const QImage file(QStringLiteral("LED_red_ON.BMP"));
+    const QImage drawnRed = f.button(QStringLiteral("203"))->icon().pixmap(QSize(24, 24)).toImage();
+    QCOMPARE(file.pixelColor(0, 23), silver);
+    for (const QPoint corner : {QPoint(0, 0), QPoint(23, 0), QPoint(0, 23), QPoint(23, 23)})
+        QCOMPARE(qAlpha(drawnRed.pixel(corner)), 0);
+    QCOMPARE(drawnRed.pixelColor(12, 12), file.pixelColor(12, 12));
 }
 
 void MainWindowTest::focusAndPressShowARoomAlike()

@@ -10,9 +10,10 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrinterInfo>
+#include <QPageSize>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QToolButton>
 #include <QtTest>
@@ -55,6 +56,11 @@ struct PrintFixture
         return *screen;
     }
     TFormPrintpaper &open() { return open(services.platform()); }
+    // The screen printing on a Qt printer instead of the recording one.
+    TFormPrintpaper &open(ReceiptPrinter &printer)
+    {
+        return open(Platform{services.dialogs, services.beeper, services.clock, services.web, printer, 0});
+    }
 
     qint64 current() const { return screen->Query1()->integer(kSerial); }
 
@@ -88,8 +94,10 @@ private slots:
     void printsLabelsAloneWithNoVisit();
     void printFailureStopsTheAction_data();
     void printFailureStopsTheAction();
-    void noPrinterIsReported();
-    void printsToAPdfFile();
+    void printServiceRefusalIsReported_data();
+    void printServiceRefusalIsReported();
+    void printsOnThePrintersOwnPaper_data();
+    void printsOnThePrintersOwnPaper();
     void qtPrinterNeedsABegunDocument();
 };
 
@@ -130,10 +138,15 @@ void PrintpaperTest::screenAtStart()
         return edit;
     };
     QCOMPARE(box(kSerial)->text(), QStringLiteral("12"));
-    QCOMPARE(box(QStringLiteral("Openroom_jbxf"))->text(), QStringLiteral(".5"));
+    QCOMPARE(box(QStringLiteral("Openroom_jbxf"))->text(), QStringLiteral("0.50"));
     QCOMPARE(box(QStringLiteral("Openroom_jiushui"))->text(), QStringLiteral("0.00"));
-    for (QLineEdit *edit : s.findChildren<QLineEdit *>())
+    s.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s));
+    const int left = box(kSerial)->mapTo(&s, QPoint()).x();
+    for (QLineEdit *edit : s.findChildren<QLineEdit *>()) {
         QVERIFY(edit->isReadOnly());
+        QCOMPARE(edit->mapTo(&s, QPoint()).x(), left); // the boxes stand in one line
+    }
 
     nav->button(NavButton::Next)->click();
     QCOMPARE(f.current(), 7);
@@ -289,42 +302,96 @@ void PrintpaperTest::printFailureStopsTheAction()
     QCOMPARE(f.services.dialogs.messages(), QStringList({kDone}));
 }
 
-void PrintpaperTest::noPrinterIsReported()
+void PrintpaperTest::printServiceRefusalIsReported_data()
 {
-    if (!QPrinterInfo::defaultPrinter().isNull())
-        QSKIP("this machine has a default printer");
-    PrintFixture f;
-    f.addVisit(1, QStringLiteral("101"));
-    QtReceiptPrinter printer;
-    const Platform platform{f.services.dialogs, f.services.beeper, f.services.clock, f.services.web, printer, 0};
-    TFormPrintpaper &s = f.open(platform);
-    s.BitBtnPrint()->click();
-    QCOMPARE(f.services.dialogs.errors().size(), 1);
-    QVERIFY(f.services.dialogs.errors()[0].contains(QStringLiteral("打印机")));
-    QVERIFY(f.services.dialogs.messages().isEmpty());
+    QTest::addColumn<QString>("printer");
+    QTest::addColumn<bool>("accepts");
+    QTest::addColumn<bool>("stopped");
+    QTest::addColumn<QString>("reported"); // a part of the error the cashier sees
+
+    QTest::newRow("no default printer") << QString() << true << false << QStringLiteral("没有可用的打印机");
+    QTest::newRow("queue refuses jobs") << QStringLiteral("收银台") << false << false
+                                        << QStringLiteral("打印服务拒绝了这张小票：打印机“收银台”");
+    QTest::newRow("printer stopped") << QStringLiteral("收银台") << true << true
+                                     << QStringLiteral("打印机“收银台”已停止或出错");
 }
 
-void PrintpaperTest::printsToAPdfFile()
+// The print service's answer comes before the page is made: nothing is printed and the completion message
+// is not shown. Once the service takes the job, the same screen prints.
+void PrintpaperTest::printServiceRefusalIsReported()
 {
+    QFETCH(QString, printer);
+    QFETCH(bool, accepts);
+    QFETCH(bool, stopped);
+    QFETCH(QString, reported);
+
+    PrintFixture f;
+    f.addVisit(1, QStringLiteral("101"));
+    PrinterDescription described{printer, QPageSize(QPageSize::A4), accepts, stopped};
+    const QString file = f.store.dir.filePath(QStringLiteral("receipt.pdf"));
+    QtReceiptPrinter qtPrinter(std::make_unique<DescribedPrintService>(described), file);
+    TFormPrintpaper &s = f.open(qtPrinter);
+    s.BitBtnPrint()->click();
+    QCOMPARE(f.services.dialogs.errors().size(), 1);
+    QVERIFY2(f.services.dialogs.errors()[0].contains(reported), qPrintable(f.services.dialogs.errors()[0]));
+    QVERIFY(f.services.dialogs.messages().isEmpty());
+    QVERIFY(!QFile::exists(file));
+
+    described = PrinterDescription{QStringLiteral("收银台"), QPageSize(QPageSize::A4), true, false};
+    s.BitBtnPrint()->click();
+    QCOMPARE(f.services.dialogs.errors().size(), 1);
+    QCOMPARE(f.services.dialogs.messages(), QStringList({kDone}));
+    QVERIFY(QFileInfo(file).size() > 0);
+}
+
+void PrintpaperTest::printsOnThePrintersOwnPaper_data()
+{
+    QTest::addColumn<QPageSize>("paper"); // the printer's own default
+    QTest::addColumn<QSizeF>("page");     // millimetres, width by height
+
+    QTest::newRow("80 mm roll") << QPageSize(QSizeF(80, 297), QPageSize::Millimeter, QStringLiteral("Roll 80 mm"))
+                                << QSizeF(80, 297);
+    QTest::newRow("wide label, not turned") << QPageSize(QSizeF(100, 70), QPageSize::Millimeter) << QSizeF(100, 70);
+    QTest::newRow("no paper named: A4") << QPageSize() << QSizeF(210, 297);
+}
+
+void PrintpaperTest::printsOnThePrintersOwnPaper()
+{
+    QFETCH(QPageSize, paper);
+    QFETCH(QSizeF, page);
+
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (pdftotext.isEmpty())
-        QSKIP("pdftotext (poppler-utils) is not installed");
+    const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+    if (pdftotext.isEmpty() || pdfinfo.isEmpty())
+        QSKIP("pdftotext and pdfinfo (poppler-utils) are not installed");
     PrintFixture f;
     f.addVisit(3, QStringLiteral("101"), kSettledVisit);
     const QString file = f.store.dir.filePath(QStringLiteral("receipt.pdf"));
-    QtReceiptPrinter printer(file);
-    const Platform platform{f.services.dialogs, f.services.beeper, f.services.clock, f.services.web, printer, 0};
-    TFormPrintpaper &s = f.open(platform);
+    const PrinterDescription described{QStringLiteral("小票机"), paper, true, false};
+    QtReceiptPrinter printer(std::make_unique<DescribedPrintService>(described), file);
+    TFormPrintpaper &s = f.open(printer);
     s.BitBtnPrint()->click();
     QVERIFY2(f.services.dialogs.errors().isEmpty(), qPrintable(f.services.dialogs.errors().join(u'\n')));
     QCOMPARE(f.services.dialogs.messages(), QStringList({kDone}));
 
-    QProcess process;
-    process.start(pdftotext, {QStringLiteral("-enc"), QStringLiteral("UTF-8"), file, QStringLiteral("-")});
-    QVERIFY(process.waitForFinished());
-    QCOMPARE(process.exitCode(), 0);
+    const auto run = [](const QString &tool, const QStringList &arguments) {
+        QProcess process;
+        process.start(tool, arguments);
+        if (!process.waitForFinished() || process.exitCode() != 0)
+            return QString();
+        return QString::fromUtf8(process.readAllStandardOutput());
+    };
+    // "Page size:      226.77 x 841.89 pts"
+    const QRegularExpression sizeLine(QStringLiteral("Page size:\\s*([0-9.]+) x ([0-9.]+) pts"));
+    const QRegularExpressionMatch size = sizeLine.match(run(pdfinfo, {file}));
+    QVERIFY(size.hasMatch());
+    constexpr double mmPerPoint = 25.4 / 72;
+    QVERIFY2(qAbs(size.captured(1).toDouble() * mmPerPoint - page.width()) < 0.2, qPrintable(size.captured(0)));
+    QVERIFY2(qAbs(size.captured(2).toDouble() * mmPerPoint - page.height()) < 0.2, qPrintable(size.captured(0)));
+
     QStringList lines;
-    for (const QString &line : QString::fromUtf8(process.readAllStandardOutput()).split(u'\n')) {
+    const QString text = run(pdftotext, {QStringLiteral("-enc"), QStringLiteral("UTF-8"), file, QStringLiteral("-")});
+    for (const QString &line : text.split(u'\n')) {
         if (!line.trimmed().isEmpty())
             lines << line.trimmed();
     }
@@ -337,7 +404,8 @@ void PrintpaperTest::qtPrinterNeedsABegunDocument()
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("page.pdf"));
-    QtReceiptPrinter printer(file);
+    const PrinterDescription described{QStringLiteral("小票机"), QPageSize(), true, false};
+    QtReceiptPrinter printer(std::make_unique<DescribedPrintService>(described), file);
     QVERIFY_THROWS_EXCEPTION(StoreError, printer.drawText(0, 0, QStringLiteral("x")));
     QVERIFY_THROWS_EXCEPTION(StoreError, printer.endDocument());
 

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++
     qt6-base-dev libqt6sql6-sqlite libgl-dev
-    poppler-utils fonts-wqy-zenhei
+    libcups2-dev poppler-utils fonts-wqy-zenhei
 )
 
 missing=()

@@ -1,3 +1,4 @@
+#include "apptitle.h"
 #include "formmain.h"
 #include "startup.h"
 
@@ -42,8 +43,7 @@ int main(int argc, char *argv[])
         return createData(argc, argv, options);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("ktv"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ZUZ ozir"));
+    ktv::setApplicationTitle();
 
     ktv::QtDialogs dialogs;
     ktv::QtBeeper beeper;

@@ -7,6 +7,7 @@
 #include "store/roomflags.h"
 #include "store/storeerror.h"
 #include "store/tables.h"
+#include "widgets/glyph.h"
 #include "widgets/platform.h"
 #include "widgets/statuspanels.h"
 
@@ -107,7 +108,7 @@ void RoomBoard::paintState(RoomButton *button, bool free)
 {
     button->setCaptionColor(free ? roomstate::freeColor : roomstate::inUseColor);
     const QString file = roomstate::imageFile(free);
-    const QPixmap picture(file);
+    const QPixmap picture = loadGlyph(file);
     if (picture.isNull())
         throw StoreError(QStringLiteral("无法打开图片文件“%1”，请确认它在程序的工作文件夹中").arg(file));
     button->setPicture(picture, file);

@@ -9,21 +9,21 @@
 #include "store/tables.h"
 #include "widgets/dbedit.h"
 #include "widgets/dbnavigator.h"
-#include "widgets/numberforms.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 namespace ktv {
 
 namespace {
 
 const QString kSerial = QStringLiteral("Openroom_Lishui");
-const QString kBaseCharge = QStringLiteral("Openroom_jbxf");
 
 QChar systemDecimalPoint()
 {
@@ -60,34 +60,32 @@ void TFormPrintpaper::buildScreen()
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_navigator);
-    const auto addBox = [&](const char *label, const QString &field) {
+    // Every amount in the screens' money form, the base charge included; only the printed receipt keeps
+    // its own number forms.
+    const std::pair<const char *, QString> boxes[] = {
+        {"开房流水号:", kSerial},
+        {"开房客户号:", QStringLiteral("Openroom_Customers_id")},
+        {"开房房间号:", QStringLiteral("Openroom_room_id")},
+        {"基本消费:", QStringLiteral("Openroom_jbxf")},
+        {"酒水消费:", QStringLiteral("Openroom_jiushui")},
+        {"应付金额:", QStringLiteral("Openroom_yingfu")},
+        {"实付金额:", QStringLiteral("Openroom_shifu")},
+        {"找零:", QStringLiteral("Openroom_zhaoling")},
+        {"备注:", QStringLiteral("Openroom_beizhu")},
+    };
+    QList<DBEdit *> edits;
+    int labelWidth = 0;
+    for (const auto &[label, field] : boxes) {
         auto *box = new DBEdit(dialogs, QString::fromUtf8(label), m_source, field, this);
         box->setObjectName(QStringLiteral("DBEdit") + field);
         box->setReadOnly(true);
         layout->addWidget(box);
-    };
-    addBox("开房流水号:", kSerial);
-    addBox("开房客户号:", QStringLiteral("Openroom_Customers_id"));
-    addBox("开房房间号:", QStringLiteral("Openroom_room_id"));
-
-    // The base charge is shown in the receipt's own "#.##" form, which the bound boxes do not offer.
-    auto *baseRow = new QHBoxLayout;
-    auto *baseLabel = new QLabel(QStringLiteral("基本消费:"), this);
-    m_baseCharge = new QLineEdit(this);
-    m_baseCharge->setObjectName(QStringLiteral("DBEdit") + kBaseCharge);
-    m_baseCharge->setReadOnly(true);
-    baseLabel->setBuddy(m_baseCharge);
-    baseRow->addWidget(baseLabel);
-    baseRow->addWidget(m_baseCharge, 1);
-    layout->addLayout(baseRow);
-    connect(m_visits, &Cursor::currentChanged, this, &TFormPrintpaper::showBaseCharge);
-    connect(m_visits, &Cursor::rowsReset, this, &TFormPrintpaper::showBaseCharge);
-
-    addBox("酒水消费:", QStringLiteral("Openroom_jiushui"));
-    addBox("应付金额:", QStringLiteral("Openroom_yingfu"));
-    addBox("实付金额:", QStringLiteral("Openroom_shifu"));
-    addBox("找零:", QStringLiteral("Openroom_zhaoling"));
-    addBox("备注:", QStringLiteral("Openroom_beizhu"));
+        edits << box;
+        labelWidth = std::max(labelWidth, box->label()->sizeHint().width());
+    }
+    // One label column, so that the boxes stand in one line.
+    for (DBEdit *box : std::as_const(edits))
+        box->label()->setMinimumWidth(labelWidth);
 
     m_select = new QPushButton(QStringLiteral("选择流水号"), this);
     m_select->setObjectName(QStringLiteral("BitBtnSelectliushuihao"));
@@ -109,12 +107,6 @@ void TFormPrintpaper::FormCreate()
 {
     m_visits->open();
     m_visits->first();
-}
-
-void TFormPrintpaper::showBaseCharge()
-{
-    const QVariant value = m_visits->isOpen() ? m_visits->value(kBaseCharge) : QVariant();
-    m_baseCharge->setText(numberform::hashPattern(value, systemDecimalPoint()));
 }
 
 void TFormPrintpaper::BitBtnSelectliushuihaoClick()

@@ -4,7 +4,6 @@
 
 #include <QDialog>
 
-class QLineEdit;
 class QPushButton;
 
 namespace ktv {
@@ -32,14 +31,12 @@ public:
 
 private:
     void buildScreen();
-    void showBaseCharge();
     void printPage(const QStringList &texts);
 
     Platform m_platform;
     Query *m_visits;
     DataSource *m_source;
     DBNavigator *m_navigator = nullptr;
-    QLineEdit *m_baseCharge = nullptr;
     QPushButton *m_select = nullptr;
     QPushButton *m_print = nullptr;
 };

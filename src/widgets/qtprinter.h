@@ -9,13 +9,18 @@ class QPrinter;
 
 namespace ktv {
 
-// The receipt printer on Qt's printing: the system's default printer at its own resolution, or a PDF file
-// when one is named (used to check a printed page).
+class PrintService;
+struct PrinterDescription;
+
+// The receipt printer on Qt's printing: the default printer the print service describes, on its own default
+// paper in the orientation its print engine gives it (A4 when it names no paper), at its own resolution. A
+// printer whose queue refuses jobs, or that is stopped, is reported before anything is printed.
 class QtReceiptPrinter : public ReceiptPrinter
 {
 public:
-    QtReceiptPrinter();
-    explicit QtReceiptPrinter(const QString &pdfFile);
+    QtReceiptPrinter(); // the system's print service
+    // With a file named, the page goes into that PDF file instead of to the printer (used to check a page).
+    explicit QtReceiptPrinter(std::unique_ptr<PrintService> service, const QString &pdfFile = {});
     ~QtReceiptPrinter() override;
 
     void beginDocument() override;
@@ -27,8 +32,10 @@ public:
     void abortDocument() override;
 
 private:
+    std::unique_ptr<QPrinter> makePrinter(const PrinterDescription &described) const;
     QPainter &painter() const; // the painter of the begun document
 
+    std::unique_ptr<PrintService> m_service;
     QString m_pdfFile;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QPainter> m_painter;

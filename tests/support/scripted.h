@@ -4,6 +4,7 @@
 // beeps, web addresses and printed receipts.
 
 #include "widgets/platform.h"
+#include "widgets/printservice.h"
 
 #include <QDateTime>
 #include <QList>
@@ -167,6 +168,17 @@ private:
     int m_lineHeight = 40;
     std::optional<Step> m_failAt;
     QString m_failure;
+};
+
+// A print service that describes the printer the test holds in printer, as it stands at each receipt.
+class DescribedPrintService : public PrintService
+{
+public:
+    explicit DescribedPrintService(const PrinterDescription &printer) : m_printer(printer) {}
+    PrinterDescription defaultPrinter() const override { return m_printer; }
+
+private:
+    const PrinterDescription &m_printer;
 };
 
 // One of each scripted service. agentPort 0 means the test picks a loopback port before handing out
