@@ -25,6 +25,9 @@ public:
     void drawText(int x, int y, const QString &text) override;
     void endDocument() override;
     void abortDocument() override;
+    void beginPdfDocument(const QString &file) override;
+    QSize pageArea() override;
+    void newPage() override;
 
 private:
     QPainter &painter() const; // the painter of the begun document
