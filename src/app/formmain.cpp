@@ -16,6 +16,7 @@
 #include "members/formcustomerslocate.h"
 #include "members/formopenroomhistory.h"
 #include "members/formyhzc.h"
+#include "reports/formreports.h"
 #include "store/maintenance/databaseinit.h"
 #include "roomactions.h"
 
@@ -123,6 +124,8 @@ void TFormMain::buildMenu()
     QMenu *system = addMenu("SystemSet", QStringLiteral("&S系统设置"));
     addEntry(system, "ZapData", QStringLiteral("&Z数据库初始化"));
     wire("ZapData", [this] { zapData(m_data, m_platform, this); });
+    addEntry(system, "Reports", QStringLiteral("&T营业报表"));
+    wire("Reports", [this] { showModal<TFormReports>(true); });
 
     QMenu *help = addMenu("help", QStringLiteral("&H帮助"));
     addEntry(help, "guanyu", QStringLiteral("&A关于..."));
