@@ -82,7 +82,7 @@ private:
         charge::DrinksTotal drinks;
         for (int n = pick(0, 4); n > 0 && !m_drinks.isEmpty(); --n) {
             const PricedItem &drink = m_drinks[pick(0, int(m_drinks.size()) - 1)];
-            const int quantity = pick(1, 6);
+            const int quantity = drink.price > 50 ? 1 : pick(1, 6); // a bottle of wine, a round of beers
             drinks.add(quantity, drink.price);
             m_line.append();
             m_line.setValue(QStringLiteral("Openroom_lishu"), serial);

@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTabWidget>
@@ -258,6 +259,9 @@ void TFormReports::fillGrid(ReportKind kind)
         }
     }
     g->resizeColumnsToContents();
+    // The whole table in view: the charts beside it take what room is left.
+    g->setMinimumWidth(g->horizontalHeader()->length() + g->verticalScrollBar()->sizeHint().width() +
+                       2 * g->frameWidth());
 }
 
 QString TFormReports::title() const
