@@ -30,17 +30,12 @@ namespace {
 
 const QList<ReportKind> kKinds{ReportKind::Takings, ReportKind::Rooms, ReportKind::Drinks};
 
+// GridTakings, GridRooms, GridDrinks
 QString gridName(ReportKind kind)
 {
-    switch (kind) {
-    case ReportKind::Takings:
-        return QStringLiteral("GridTakings");
-    case ReportKind::Rooms:
-        return QStringLiteral("GridRooms");
-    case ReportKind::Drinks:
-        return QStringLiteral("GridDrinks");
-    }
-    return {};
+    QString name = kindName(kind);
+    name[0] = name[0].toUpper();
+    return QStringLiteral("Grid") + name;
 }
 
 // The wait cursor while a report is read: a long range of a big venue takes a moment.

@@ -97,40 +97,41 @@ QString padded(const QString &text, int width, bool right)
 
 } // namespace
 
-QString kindName(ReportKind kind)
+namespace {
+
+struct KindNames
 {
-    switch (kind) {
-    case ReportKind::Takings:
-        return QStringLiteral("takings");
-    case ReportKind::Rooms:
-        return QStringLiteral("rooms");
-    case ReportKind::Drinks:
-        return QStringLiteral("drinks");
-    }
-    return {};
+    ReportKind kind;
+    const char *name;
+    const char *caption;
+};
+
+constexpr KindNames kKindNames[] = {
+    {ReportKind::Takings, "takings", "营业额"},
+    {ReportKind::Rooms, "rooms", "房间使用"},
+    {ReportKind::Drinks, "drinks", "酒水销售"},
+};
+
+const KindNames &namesOf(ReportKind kind)
+{
+    return *std::find_if(std::begin(kKindNames), std::end(kKindNames),
+                         [kind](const KindNames &k) { return k.kind == kind; });
 }
+
+} // namespace
+
+QString kindName(ReportKind kind) { return QLatin1String(namesOf(kind).name); }
 
 std::optional<ReportKind> kindNamed(const QString &name)
 {
-    for (ReportKind kind : {ReportKind::Takings, ReportKind::Rooms, ReportKind::Drinks}) {
-        if (kindName(kind) == name)
-            return kind;
+    for (const KindNames &k : kKindNames) {
+        if (name == QLatin1String(k.name))
+            return k.kind;
     }
     return std::nullopt;
 }
 
-QString kindCaption(ReportKind kind)
-{
-    switch (kind) {
-    case ReportKind::Takings:
-        return QStringLiteral("营业额");
-    case ReportKind::Rooms:
-        return QStringLiteral("房间使用");
-    case ReportKind::Drinks:
-        return QStringLiteral("酒水销售");
-    }
-    return {};
-}
+QString kindCaption(ReportKind kind) { return QString::fromUtf8(namesOf(kind).caption); }
 
 QStringList ReportTable::keys() const
 {
