@@ -16,6 +16,7 @@
 #include "members/formcustomerslocate.h"
 #include "members/formopenroomhistory.h"
 #include "members/formyhzc.h"
+#include "reports/formreports.h"
 #include "store/maintenance/databaseinit.h"
 #include "roomactions.h"
 
@@ -126,6 +127,8 @@ void TFormMain::buildMenu()
         zapData(m_data, m_platform, this);
         m_data.dropPending();
     });
+    addEntry(system, "Reports", QStringLiteral("&T营业报表"));
+    wire("Reports", [this] { showModal<TFormReports>(true); });
 
     QMenu *help = addMenu("help", QStringLiteral("&H帮助"));
     addEntry(help, "guanyu", QStringLiteral("&A关于..."));

@@ -2,12 +2,14 @@
 #include "formmain.h"
 #include "startup.h"
 
+#include "reports/reportcommand.h"
 #include "store/clock.h"
 #include "widgets/platform.h"
 #include "widgets/qtplatform.h"
 #include "widgets/qtprinter.h"
 
 #include <QApplication>
+#include <QTextStream>
 
 #include <cstdio>
 
@@ -27,6 +29,16 @@ int createData(int argc, char *argv[], const ktv::StartOptions &options)
     return 0;
 }
 
+// A report is printed without a display too.
+int printReport(int argc, char *argv[], const ktv::StartOptions &options)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return ktv::reports::runReportCommand(
+        {options.dataFolder, options.report, options.reportFrom, options.reportTo, options.csv}, out, err);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -41,6 +53,8 @@ int main(int argc, char *argv[])
     }
     if (!options.createFolder.isEmpty())
         return createData(argc, argv, options);
+    if (!options.report.isEmpty())
+        return printReport(argc, argv, options);
 
     QApplication app(argc, argv);
     ktv::setApplicationTitle();

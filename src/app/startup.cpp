@@ -6,6 +6,8 @@
 #include "visits/formcloseroomandpay.h"
 #include "visits/formopenroom.h"
 
+#include "reports/demovisits.h"
+
 #include "store/database.h"
 #include "store/datamodule.h"
 #include "store/demodata.h"
@@ -33,8 +35,16 @@ StartOptions parseStartOptions(const QStringList &arguments)
                                         QStringLiteral("Create a new, empty venue database in DIR and stop."),
                                         QStringLiteral("DIR"));
     const QCommandLineOption demo(QStringLiteral("demo"),
-                                  QStringLiteral("With --create-data: add the demo rooms, drinks and member."));
-    parser.addOptions({dataDir, createData, demo});
+                                  QStringLiteral("With --create-data: add the demo rooms, drinks, member and a week of past visits."));
+    const QCommandLineOption report(QStringLiteral("report"),
+                                    QStringLiteral("Print a report (takings, rooms or drinks) and stop."),
+                                    QStringLiteral("KIND"));
+    const QCommandLineOption from(QStringLiteral("from"), QStringLiteral("With --report: the first business day."),
+                                  QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption to(QStringLiteral("to"), QStringLiteral("With --report: the last business day."),
+                                QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("With --report: print CSV."));
+    parser.addOptions({dataDir, createData, demo, report, from, to, csv});
     StartOptions options;
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
@@ -45,6 +55,12 @@ StartOptions parseStartOptions(const QStringList &arguments)
     options.demo = parser.isSet(demo);
     if (options.demo && options.createFolder.isEmpty())
         options.error = QStringLiteral("--demo goes with --create-data");
+    options.report = parser.value(report);
+    options.reportFrom = parser.value(from);
+    options.reportTo = parser.value(to);
+    options.csv = parser.isSet(csv);
+    if (options.report.isEmpty() && (parser.isSet(from) || parser.isSet(to) || options.csv))
+        options.error = QStringLiteral("--from, --to and --csv go with --report");
     return options;
 }
 
@@ -93,8 +109,10 @@ QString createVenueData(const QString &folder, bool demo, const Clock &clock)
 {
     try {
         auto db = Database::create(folder);
-        if (demo)
+        if (demo) {
             addDemoData(*db, clock);
+            addDemoVisits(*db, clock);
+        }
     } catch (const StoreError &e) {
         return e.message();
     }

@@ -27,6 +27,10 @@ struct StartOptions
     QString dataFolder;
     QString createFolder; // set: create a new venue database there instead of starting
     bool demo = false;
+    QString report;       // set: print this report (--report) instead of starting
+    QString reportFrom;
+    QString reportTo;
+    bool csv = false;
     QString error;        // set when the command line could not be read
 };
 

@@ -150,4 +150,15 @@ QString plainDecimal(const QVariant &value)
     return positionalText(decimalOf(*number), u'.');
 }
 
+QString twoDecimals(double value)
+{
+    if (!std::isfinite(value))
+        return QString::number(value);
+    const Decimal d = rounded(decimalOf(value), 2);
+    if (d.digits.isEmpty())
+        return QStringLiteral("0.00");
+    const auto [whole, decimals] = positional(d);
+    return joined(d.negative, whole.isEmpty() ? QStringLiteral("0") : whole, decimals.leftJustified(2, u'0'), u'.');
+}
+
 } // namespace ktv::numberform

@@ -20,4 +20,8 @@ QString general(const QVariant &value, QChar decimalPoint = u'.');
 // trailing separator dropped, never an exponent, always '.' (0.5, 12, 3.75, 0.833333333333333).
 QString plainDecimal(const QVariant &value);
 
+// An amount in reports: two decimals, always written, rounded half away from zero on the decimal digits
+// (12.345 -> 12.35, -0.125 -> -0.13, 7 -> 7.00); a value that rounds to zero has no sign.
+QString twoDecimals(double value);
+
 } // namespace ktv::numberform

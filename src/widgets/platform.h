@@ -2,6 +2,7 @@
 
 #include "store/clock.h"
 
+#include <QSize>
 #include <QString>
 #include <QUrl>
 
@@ -24,6 +25,9 @@ public:
     // Title, prompt and preset text (shown selected). OK gives the typed text, Cancel gives the preset back.
     virtual QString askText(const QString &title, const QString &prompt, const QString &preset,
                             Echo echo = Echo::Normal) = 0;
+    // The save-file dialog: a file name, proposed as suggested, of the kinds filter names ("CSV 文件 (*.csv)").
+    // Empty when cancelled.
+    virtual QString askSaveFileName(const QString &title, const QString &suggested, const QString &filter) = 0;
 };
 
 class Beeper
@@ -54,6 +58,12 @@ public:
     virtual void drawText(int x, int y, const QString &text) = 0; // (x, y): the text's top-left corner
     virtual void endDocument() = 0;   // hands the page to the print service
     virtual void abortDocument() = 0; // drops a begun document after a failed step; never throws
+
+    // Longer documents (reports): one written to a PDF file instead of the printer, the size of a page's
+    // printable area, and the start of the next page of the begun document.
+    virtual void beginPdfDocument(const QString &file) = 0;
+    virtual QSize pageArea() = 0;
+    virtual void newPage() = 0;
 };
 
 // The platform services a screen is given when it is created.

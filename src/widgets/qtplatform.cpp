@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -75,6 +76,11 @@ QString QtDialogs::askText(const QString &title, const QString &prompt, const QS
     if (dialog.exec() != QDialog::Accepted)
         return preset;
     return dialog.textValue();
+}
+
+QString QtDialogs::askSaveFileName(const QString &title, const QString &suggested, const QString &filter)
+{
+    return QFileDialog::getSaveFileName(m_parent, title, suggested, filter);
 }
 
 void QtBeeper::beep()

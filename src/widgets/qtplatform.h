@@ -24,6 +24,7 @@ public:
     void showError(const QString &text) override;
     QString askText(const QString &title, const QString &prompt, const QString &preset,
                     Echo echo = Echo::Normal) override;
+    QString askSaveFileName(const QString &title, const QString &suggested, const QString &filter) override;
 
 private:
     QPointer<QWidget> m_parent; // the main window may go before the services do

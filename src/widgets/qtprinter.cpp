@@ -10,6 +10,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <utility>
+
 namespace ktv {
 
 namespace {
@@ -127,6 +129,31 @@ void QtReceiptPrinter::abortDocument()
     }
     m_painter.reset();
     m_printer.reset();
+}
+
+void QtReceiptPrinter::beginPdfDocument(const QString &file)
+{
+    const QString printerFile = std::exchange(m_pdfFile, file);
+    try {
+        beginDocument();
+    } catch (...) {
+        m_pdfFile = printerFile;
+        throw;
+    }
+    m_pdfFile = printerFile;
+}
+
+QSize QtReceiptPrinter::pageArea()
+{
+    painter();
+    return m_printer->pageRect(QPrinter::DevicePixel).size().toSize();
+}
+
+void QtReceiptPrinter::newPage()
+{
+    painter();
+    if (!m_printer->newPage())
+        throw StoreError(QStringLiteral("打印机无法换页，没有打印完，请检查打印机。"));
 }
 
 } // namespace ktv

@@ -30,6 +30,9 @@ public:
     void drawText(int x, int y, const QString &text) override;
     void endDocument() override;
     void abortDocument() override;
+    void beginPdfDocument(const QString &file) override;
+    QSize pageArea() override;
+    void newPage() override;
 
 private:
     std::unique_ptr<QPrinter> makePrinter(const PrinterDescription &described) const;

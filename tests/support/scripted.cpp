@@ -114,9 +114,23 @@ QString ScriptedDialogs::askText(const QString &title, const QString &prompt, co
 {
     const QString text = title + u'|' + prompt + u'|' + preset;
     record(Kind::AskText, text, echo);
+    return answerWithText(text, preset);
+}
+
+QString ScriptedDialogs::askSaveFileName(const QString &title, const QString &suggested, const QString &)
+{
+    const QString text = title + u'|' + suggested;
+    record(Kind::SaveFile, text);
+    return answerWithText(text, QString());
+}
+
+// Takes the next queued answer for a question answered with a text: the text, or for Cancel (and for a
+// missing or a Yes/No answer, which is unexpected) what the dialog gives when cancelled.
+QString ScriptedDialogs::answerWithText(const QString &text, const QString &cancelled)
+{
     if (m_answers.empty()) {
         m_unexpected.append(text);
-        return preset;
+        return cancelled;
     }
     const Answer answer = m_answers.front();
     m_answers.pop_front();
@@ -124,13 +138,13 @@ QString ScriptedDialogs::askText(const QString &title, const QString &prompt, co
     case AnswerKind::Text:
         return answer.text;
     case AnswerKind::Cancel:
-        return preset;
+        return cancelled;
     case AnswerKind::Yes:
     case AnswerKind::No:
         break;
     }
     m_unexpected.append(text);
-    return preset;
+    return cancelled;
 }
 
 QDateTime ScriptedClock::defaultMoment()
@@ -201,7 +215,7 @@ void RecordingPrinter::drawText(int x, int y, const QString &text)
 {
     Document &document = open();
     reach(Step::Draw);
-    document.texts.append(Text{x, y, text, m_font, m_pointSize, m_clearBrush});
+    document.texts.append(Text{x, y, text, m_font, m_pointSize, m_clearBrush, document.pages - 1});
 }
 
 void RecordingPrinter::endDocument()
@@ -218,6 +232,23 @@ void RecordingPrinter::abortDocument()
         return;
     m_documents.last().aborted = true;
     m_open = false;
+}
+
+void RecordingPrinter::beginPdfDocument(const QString &file)
+{
+    beginDocument();
+    m_documents.last().pdfFile = file;
+}
+
+QSize RecordingPrinter::pageArea()
+{
+    open();
+    return m_pageArea;
+}
+
+void RecordingPrinter::newPage()
+{
+    ++open().pages;
 }
 
 TempDataFolder::TempDataFolder() : m_dir(QDir::tempPath() + QStringLiteral("/ktv-data-XXXXXX")) {}

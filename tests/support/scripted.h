@@ -22,12 +22,12 @@ namespace ktv {
 class ScriptedDialogs : public Dialogs
 {
 public:
-    enum class Kind { Message, Confirm, Warn, ConfirmDelete, Error, AskText };
+    enum class Kind { Message, Confirm, Warn, ConfirmDelete, Error, AskText, SaveFile };
 
     struct Entry
     {
         Kind kind;
-        QString text; // for AskText: title|prompt|preset
+        QString text; // for AskText: title|prompt|preset; for SaveFile: title|suggested name
         Echo echo = Echo::Normal;
     };
 
@@ -36,7 +36,7 @@ public:
     ScriptedDialogs &operator=(const ScriptedDialogs &) = delete;
 
     // The answers to the coming questions, in order. Yes and No answer confirm, warn and confirmDelete
-    // (No stands for Cancel there); a text or Cancel answers askText.
+    // (No stands for Cancel there); a text or Cancel answers askText and askSaveFileName.
     void answerYes();
     void answerNo();
     void answerText(const QString &text);
@@ -64,6 +64,7 @@ public:
     void showError(const QString &text) override;
     QString askText(const QString &title, const QString &prompt, const QString &preset,
                     Echo echo = Echo::Normal) override;
+    QString askSaveFileName(const QString &title, const QString &suggested, const QString &filter) override;
 
 private:
     enum class AnswerKind { Yes, No, Text, Cancel };
@@ -75,6 +76,7 @@ private:
 
     void record(Kind kind, const QString &text, Echo echo = Echo::Normal);
     bool answerQuestion(Kind kind, const QString &text);
+    QString answerWithText(const QString &text, const QString &cancelled);
 
     QList<Entry> m_entries;
     QStringList m_unexpected;
@@ -133,6 +135,7 @@ public:
         QString font;
         int pointSize;
         bool clearBrush;
+        int page = 0; // counted from 0
     };
 
     struct Document
@@ -140,12 +143,15 @@ public:
         QList<Text> texts;
         bool ended = false;
         bool aborted = false;
+        QString pdfFile; // empty for the printer
+        int pages = 1;
         QStringList lines() const; // the texts alone, in drawing order
     };
 
     // The next time the step is reached it throws StoreError with the message (once).
     void failAt(Step step, const QString &message);
     void setLineHeight(int height) { m_lineHeight = height; }
+    void setPageArea(QSize area) { m_pageArea = area; }
     const QList<Document> &documents() const { return m_documents; }
 
     void beginDocument() override;
@@ -155,6 +161,9 @@ public:
     void drawText(int x, int y, const QString &text) override;
     void endDocument() override;
     void abortDocument() override;
+    void beginPdfDocument(const QString &file) override;
+    QSize pageArea() override;
+    void newPage() override;
 
 private:
     void reach(Step step);
@@ -166,6 +175,7 @@ private:
     int m_pointSize = 0;
     bool m_clearBrush = false;
     int m_lineHeight = 40;
+    QSize m_pageArea{4800, 6800}; // an A4 page at 600 dots an inch
     std::optional<Step> m_failAt;
     QString m_failure;
 };

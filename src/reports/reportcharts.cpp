@@ -1,0 +1,112 @@
+#include "reportcharts.h"
+
+#include "widgets/numberforms.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QHorizontalBarSeries>
+#include <QPieSeries>
+#include <QPieSlice>
+#include <QStackedBarSeries>
+#include <QValueAxis>
+
+#include <algorithm>
+
+namespace ktv::reports {
+
+namespace {
+
+QChart *newChart(const QString &title)
+{
+    auto *chart = new QChart;
+    chart->setTitle(title);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    return chart;
+}
+
+void attachAxes(QChart *chart, QAbstractSeries *series, const QStringList &categories, Qt::Alignment categorySide,
+                Qt::Alignment valueSide)
+{
+    auto *categoryAxis = new QBarCategoryAxis;
+    categoryAxis->append(categories);
+    auto *valueAxis = new QValueAxis;
+    valueAxis->setLabelFormat(QStringLiteral("%.0f"));
+    chart->addAxis(categoryAxis, categorySide);
+    chart->addAxis(valueAxis, valueSide);
+    series->attachAxis(categoryAxis);
+    series->attachAxis(valueAxis);
+    valueAxis->applyNiceNumbers();
+}
+
+} // namespace
+
+QChart *takingsChart(const Takings &takings)
+{
+    QChart *chart = newChart(QStringLiteral("每日营业额（房费 + 酒水）"));
+    auto *room = new QBarSet(QStringLiteral("房费"));
+    auto *drinks = new QBarSet(QStringLiteral("酒水"));
+    QStringList days;
+    for (const TakingsRow &row : takings.days) {
+        room->append(row.room);
+        drinks->append(row.drinks);
+        days.append(row.day.toString(QStringLiteral("MM-dd")));
+    }
+    auto *series = new QStackedBarSeries;
+    series->setObjectName(QStringLiteral("SeriesTakings"));
+    series->append(room);
+    series->append(drinks);
+    chart->addSeries(series);
+    attachAxes(chart, series, days, Qt::AlignBottom, Qt::AlignLeft);
+    return chart;
+}
+
+QChart *splitChart(const TakingsRow &total)
+{
+    QChart *chart = newChart(QStringLiteral("房费与酒水"));
+    auto *series = new QPieSeries;
+    series->setObjectName(QStringLiteral("SeriesSplit"));
+    const double sum = total.room + total.drinks;
+    for (const auto &[name, value] : {std::pair{QStringLiteral("房费"), total.room},
+                                      std::pair{QStringLiteral("酒水"), total.drinks}}) {
+        QPieSlice *slice = series->append(name, value);
+        const QString share = sum > 0 ? QString::number(value / sum * 100.0, 'f', 1) + u'%' : QString();
+        slice->setLabel(QStringLiteral("%1 %2 %3").arg(name, numberform::twoDecimals(value), share));
+        slice->setLabelVisible(sum > 0);
+    }
+    chart->addSeries(series);
+    return chart;
+}
+
+QChart *topDrinksChart(const QList<DrinkRow> &drinks, int count)
+{
+    QChart *chart = newChart(QStringLiteral("畅销酒水前十（数量）"));
+    chart->legend()->hide();
+    auto *quantity = new QBarSet(QStringLiteral("数量"));
+    QStringList names;
+    // Horizontal bars run from the bottom up: the best seller goes in last, to stand at the top.
+    const qsizetype shown = std::min<qsizetype>(count, drinks.size());
+    for (qsizetype i = shown - 1; i >= 0; --i) {
+        const DrinkRow &row = drinks[i];
+        quantity->append(double(row.quantity));
+        // The code keeps two drinks of one name apart: categories must differ.
+        names.append(row.name.isEmpty() ? row.code : row.code + u' ' + row.name);
+    }
+    auto *series = new QHorizontalBarSeries;
+    series->setObjectName(QStringLiteral("SeriesTopDrinks"));
+    series->append(quantity);
+    chart->addSeries(series);
+    attachAxes(chart, series, names, Qt::AlignLeft, Qt::AlignBottom);
+    return chart;
+}
+
+void replaceChart(QChartView *view, QChart *chart)
+{
+    QChart *old = view->chart();
+    view->setChart(chart);
+    delete old;
+}
+
+} // namespace ktv::reports

@@ -1,0 +1,44 @@
+#include "reportcommand.h"
+
+#include "reporttable.h"
+
+#include "store/database.h"
+#include "store/storeerror.h"
+
+#include <QTextStream>
+
+namespace ktv::reports {
+
+int runReportCommand(const ReportRequest &request, QTextStream &out, QTextStream &err)
+{
+    const std::optional<ReportKind> kind = kindNamed(request.kind);
+    if (!kind) {
+        err << QStringLiteral("ktv: 没有名为“%1”的报表，可选 takings、rooms 或 drinks\n").arg(request.kind);
+        return 2;
+    }
+    if (request.from.isEmpty() || request.to.isEmpty()) {
+        err << QStringLiteral("ktv: --report 需要 --from 和 --to 两个日期（YYYY-MM-DD）\n");
+        return 2;
+    }
+    QString problem;
+    const std::optional<DateRange> range = parseRange(request.from, request.to, &problem);
+    if (!range) {
+        err << QStringLiteral("ktv: ") << problem << u'\n';
+        return 2;
+    }
+    try {
+        const std::unique_ptr<Database> db = Database::open(request.folder);
+        const ReportTable table = reportTable(readReports(*db, *range), *kind);
+        if (request.csv)
+            out << toCsv(table);
+        else
+            out << alignedLines(table).join(u'\n') << u'\n';
+    } catch (const StoreError &e) {
+        err << QStringLiteral("ktv: ") << e.message() << u'\n';
+        return 1;
+    }
+    out.flush();
+    return 0;
+}
+
+} // namespace ktv::reports
