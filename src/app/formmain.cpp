@@ -8,6 +8,7 @@
 #include "clients/formopenclients.h"
 #include "about/aboutdialog.h"
 #include "about/makerlink.h"
+#include "backup/formbackup.h"
 #include "catalogue/formfjdj.h"
 #include "catalogue/formfjfy.h"
 #include "catalogue/formpear.h"
@@ -123,6 +124,8 @@ void TFormMain::buildMenu()
     QMenu *system = addMenu("SystemSet", QStringLiteral("&S系统设置"));
     addEntry(system, "ZapData", QStringLiteral("&Z数据库初始化"));
     wire("ZapData", [this] { zapData(m_data, m_platform, this); });
+    addEntry(system, "Backup", QStringLiteral("&B备份与恢复"));
+    wire("Backup", [this] { showModal<TFormBackup>(); });
 
     QMenu *help = addMenu("help", QStringLiteral("&H帮助"));
     addEntry(help, "guanyu", QStringLiteral("&A关于..."));

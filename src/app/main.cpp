@@ -1,12 +1,14 @@
 #include "formmain.h"
 #include "startup.h"
 
+#include "backup/backupverbs.h"
 #include "store/clock.h"
 #include "widgets/platform.h"
 #include "widgets/qtplatform.h"
 #include "widgets/qtprinter.h"
 
 #include <QApplication>
+#include <QTextStream>
 
 #include <cstdio>
 
@@ -26,6 +28,17 @@ int createData(int argc, char *argv[], const ktv::StartOptions &options)
     return 0;
 }
 
+// Backing up and restoring need no display either.
+int backupVerbs(int argc, char *argv[], const ktv::StartOptions &options)
+{
+    QCoreApplication app(argc, argv);
+    const ktv::SystemClock clock;
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return options.backup ? ktv::backupVerb(options.dataFolder, clock, out, err)
+                          : ktv::restoreVerb(options.dataFolder, options.restoreFile, clock, out, err);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -40,6 +53,8 @@ int main(int argc, char *argv[])
     }
     if (!options.createFolder.isEmpty())
         return createData(argc, argv, options);
+    if (options.backup || !options.restoreFile.isEmpty())
+        return backupVerbs(argc, argv, options);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ktv"));
@@ -59,5 +74,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     dialogs.setParentWidget(program->main.get());
-    return app.exec();
+    const int code = app.exec();
+    ktv::endProgram(std::move(program), platform);
+    return code;
 }

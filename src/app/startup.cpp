@@ -6,6 +6,10 @@
 #include "visits/formcloseroomandpay.h"
 #include "visits/formopenroom.h"
 
+#include "backup/automaticbackup.h"
+#include "backup/backupjob.h"
+#include "backup/folderlock.h"
+#include "backup/restoreatexit.h"
 #include "store/database.h"
 #include "store/datamodule.h"
 #include "store/demodata.h"
@@ -13,6 +17,7 @@
 #include "widgets/platform.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 
 namespace ktv {
 
@@ -22,6 +27,7 @@ Program::~Program()
     main.reset();
     data.reset();
     db.reset();
+    dailyBackup.reset(); // waits for a copy under way
 }
 
 StartOptions parseStartOptions(const QStringList &arguments)
@@ -34,7 +40,12 @@ StartOptions parseStartOptions(const QStringList &arguments)
                                         QStringLiteral("DIR"));
     const QCommandLineOption demo(QStringLiteral("demo"),
                                   QStringLiteral("With --create-data: add the demo rooms, drinks and member."));
-    parser.addOptions({dataDir, createData, demo});
+    const QCommandLineOption backup(QStringLiteral("backup"),
+                                    QStringLiteral("Write a backup of the venue database to DIR/backups and stop."));
+    const QCommandLineOption restore(QStringLiteral("restore"),
+                                     QStringLiteral("Restore the venue database from FILE and stop."),
+                                     QStringLiteral("FILE"));
+    parser.addOptions({dataDir, createData, demo, backup, restore});
     StartOptions options;
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
@@ -43,6 +54,8 @@ StartOptions parseStartOptions(const QStringList &arguments)
     options.dataFolder = parser.isSet(dataDir) ? parser.value(dataDir) : Database::defaultFolder();
     options.createFolder = parser.value(createData);
     options.demo = parser.isSet(demo);
+    options.backup = parser.isSet(backup);
+    options.restoreFile = parser.value(restore);
     if (options.demo && options.createFolder.isEmpty())
         options.error = QStringLiteral("--demo goes with --create-data");
     return options;
@@ -53,6 +66,10 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
     auto program = std::make_unique<Program>();
     try {
         program->db = Database::open(folder);
+        program->lock = FolderLock::tryHold(folder);
+        if (!program->lock)
+            throw StoreError(QStringLiteral("数据文件夹 %1 已被另一个运行中的本程序使用")
+                                 .arg(QDir::toNativeSeparators(folder)));
         program->data = std::make_unique<TDataModule1>(*program->db, platform.clock);
     } catch (const StoreError &e) {
         platform.dialogs.showError(e.message());
@@ -69,7 +86,16 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
     auto *checkOut = new TFormCloseroomandPay(*program->data, platform, main);
     auto *checkIn = new TFormOpenroom(*program->data, platform, main);
     main->attachScreens(drinks, checkOut, checkIn);
+    program->dailyBackup = startDailyBackup(folder, platform);
     return program;
+}
+
+void endProgram(std::unique_ptr<Program> program, const Platform &platform)
+{
+    const std::unique_ptr<FolderLock> lock = std::move(program->lock);
+    const QString folder = program->db->folder();
+    program.reset();
+    finishRestoreAtExit(folder, platform);
 }
 
 QString createVenueData(const QString &folder, bool demo, const Clock &clock)
