@@ -25,7 +25,10 @@ using namespace ktv;
 
 namespace {
 
-QString code(int i) { return QStringLiteral("%1").arg(i, 5, 10, QLatin1Char('0')); }
+QString code(int i)
+{
+    return QStringLiteral("%1").arg(i, 5, 10, QLatin1Char('0'));
+}
 
 // The first column of every row the statement gives on the file.
 QStringList column(const QString &file, const QString &sql)
@@ -155,8 +158,9 @@ void BackupTest::backupVerbNamesOnlyWholeCopies()
         Verb verb;
         QCOMPARE(backupVerb(f.folder(), clock, verb.outStream, verb.errStream), 0);
         QCOMPARE(verb.out.trimmed(), QDir::toNativeSeparators(QDir(folder).filePath(QLatin1String(name))));
-        QCOMPARE(column(QDir(folder).filePath(QLatin1String(name)), QStringLiteral("SELECT Customers_id FROM Customers")),
-                 QStringList{QStringLiteral("001")});
+        QCOMPARE(
+            column(QDir(folder).filePath(QLatin1String(name)), QStringLiteral("SELECT Customers_id FROM Customers")),
+            QStringList{QStringLiteral("001")});
     }
 
     // A folder whose database is gone: a failure, and no file left under a backup's name or half-written.
@@ -186,12 +190,18 @@ void BackupTest::restoreRefuses_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("why");
-    QTest::newRow("garbage") << "garbage" << "不能从该文件恢复";
-    QTest::newRow("another program's database") << "other" << "不是本程序的数据库";
-    QTest::newRow("a later schema version") << "later" << "更新版本";
-    QTest::newRow("missing table") << "missing-table" << "缺少表";
-    QTest::newRow("damaged") << "damaged" << "不能从该文件恢复";
-    QTest::newRow("program running on the folder") << "running" << "程序正在使用数据文件夹";
+    QTest::newRow("garbage") << "garbage"
+                             << "不能从该文件恢复";
+    QTest::newRow("another program's database") << "other"
+                                                << "不是本程序的数据库";
+    QTest::newRow("a later schema version") << "later"
+                                            << "更新版本";
+    QTest::newRow("missing table") << "missing-table"
+                                   << "缺少表";
+    QTest::newRow("damaged") << "damaged"
+                             << "不能从该文件恢复";
+    QTest::newRow("program running on the folder") << "running"
+                                                   << "程序正在使用数据文件夹";
 }
 
 void BackupTest::restoreRefuses()
@@ -269,7 +279,8 @@ void BackupTest::restoreKeepsReplacedDatabase()
     // The old WAL is gone and none of it was replayed onto the restored file.
     QVERIFY(!QFileInfo::exists(database + QStringLiteral("-wal")));
     QVERIFY(!QFileInfo::exists(database + QStringLiteral("-shm")));
-    const QString kept = QDir(backupFolderOf(crashed.path())).filePath(QStringLiteral("before-restore-20261208-200100.db"));
+    const QString kept =
+        QDir(backupFolderOf(crashed.path())).filePath(QStringLiteral("before-restore-20261208-200100.db"));
     QVERIFY(verb.out.contains(QDir::toNativeSeparators(kept)));
     QCOMPARE(column(kept, QStringLiteral("SELECT Customers_id FROM Customers ORDER BY 1")),
              (QStringList{QStringLiteral("001"), QStringLiteral("002")}));
@@ -292,7 +303,7 @@ void BackupTest::restoreKeepsReplacedDatabase()
 
 void BackupTest::automaticBackupAfterStart_data()
 {
-    QTest::addColumn<QList<int>>("autoAgesHours"); // placeholders of older automatic backups
+    QTest::addColumn<QList<int>>("autoAgesHours");  // placeholders of older automatic backups
     QTest::addColumn<QList<int>>("otherAgesHours"); // manual ones
     QTest::addColumn<bool>("taken");
     QTest::newRow("none yet") << QList<int>{} << QList<int>{} << true;
@@ -378,9 +389,9 @@ void BackupTest::clearingIsPrecededByBackup()
     blocked.services.dialogs.answerText(QStringLiteral("RoomKeeper"));
     blocked.services.dialogs.answerYes();
     bool reached = false;
-    QVERIFY_THROWS_EXCEPTION(StoreError, zapData(blocked.data(), blocked.services.platform(),
-                                                 blocked.program->main.get(),
-                                                 [&](TFormEmptyTable &) { reached = true; }));
+    QVERIFY_THROWS_EXCEPTION(StoreError,
+                             zapData(blocked.data(), blocked.services.platform(), blocked.program->main.get(),
+                                     [&](TFormEmptyTable &) { reached = true; }));
     QVERIFY(!reached);
     QCOMPARE(blocked.services.beeper.count(), 0);
     QCOMPARE(blocked.count(QStringLiteral("Customers")), 1);
@@ -421,7 +432,7 @@ void BackupTest::windowBacksUpAndRestoresAtExit()
     QVERIFY(f.services.dialogs.unexpected().isEmpty());
     QVERIFY(f.services.dialogs.errors().isEmpty());
     QVERIFY(restorePending());
-    QVERIFY(!main.isVisible()); // the program ends
+    QVERIFY(!main.isVisible());                        // the program ends
     QCOMPARE(f.count(QStringLiteral("Customers")), 2); // nothing replaced while it runs
     delete window; // as the menu entry's modal window is gone by the time the main window's loop ends
 

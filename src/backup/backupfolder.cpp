@@ -27,7 +27,10 @@ QString prefixOf(BackupKind kind)
 
 } // namespace
 
-QString backupFolderOf(const QString &dataFolder) { return QDir(dataFolder).filePath(QStringLiteral("backups")); }
+QString backupFolderOf(const QString &dataFolder)
+{
+    return QDir(dataFolder).filePath(QStringLiteral("backups"));
+}
 
 QString backupFileName(BackupKind kind, const QDateTime &moment, int number)
 {

@@ -12,11 +12,9 @@
 namespace ktv {
 
 BackupJob::BackupJob(const QString &dataFolder, BackupKind kind, const QDateTime &moment, QObject *parent)
-    : QObject(parent), m_dataFolder(dataFolder), m_kind(kind),
-      m_target(reserveBackup(dataFolder, kind, moment)),
+    : QObject(parent), m_dataFolder(dataFolder), m_kind(kind), m_target(reserveBackup(dataFolder, kind, moment)),
       m_expectedSize(QFileInfo(Database::fileNameIn(dataFolder)).size())
-{
-}
+{}
 
 BackupJob::~BackupJob()
 {

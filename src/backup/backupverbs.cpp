@@ -14,7 +14,10 @@ namespace ktv {
 
 namespace {
 
-QString shown(const QString &path) { return QDir::toNativeSeparators(path); }
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
 
 } // namespace
 
@@ -29,8 +32,7 @@ int backupVerb(const QString &dataFolder, const Clock &clock, QTextStream &out, 
     }
 }
 
-int restoreVerb(const QString &dataFolder, const QString &file, const Clock &clock, QTextStream &out,
-                QTextStream &err)
+int restoreVerb(const QString &dataFolder, const QString &file, const Clock &clock, QTextStream &out, QTextStream &err)
 {
     try {
         // The file is checked before the folder is looked at: a refusal leaves the folder as it was.
@@ -39,7 +41,8 @@ int restoreVerb(const QString &dataFolder, const QString &file, const Clock &clo
         if (QDir(dataFolder).exists()) {
             lock = FolderLock::tryHold(dataFolder);
             if (!lock)
-                throw StoreError(QStringLiteral("程序正在使用数据文件夹 %1，请先退出程序再恢复").arg(shown(dataFolder)));
+                throw StoreError(
+                    QStringLiteral("程序正在使用数据文件夹 %1，请先退出程序再恢复").arg(shown(dataFolder)));
         }
         const RestoreResult result = putInPlace(dataFolder, *staged, clock.now());
         out << "ktv: restored " << shown(file) << " as " << shown(result.database) << Qt::endl;

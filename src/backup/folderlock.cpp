@@ -12,7 +12,10 @@ FolderLock::FolderLock(const QString &path) : m_lock(path)
     m_lock.setStaleLockTime(0);
 }
 
-QString FolderLock::fileNameIn(const QString &dataFolder) { return QDir(dataFolder).filePath(QStringLiteral("ktv.lock")); }
+QString FolderLock::fileNameIn(const QString &dataFolder)
+{
+    return QDir(dataFolder).filePath(QStringLiteral("ktv.lock"));
+}
 
 std::unique_ptr<FolderLock> FolderLock::tryHold(const QString &dataFolder)
 {

@@ -37,7 +37,10 @@ QString kindCaption(BackupKind kind)
     return {};
 }
 
-QString momentText(const QDateTime &moment) { return moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+QString momentText(const QDateTime &moment)
+{
+    return moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
 
 } // namespace
 
@@ -56,7 +59,8 @@ TFormBackup::TFormBackup(TDataModule1 &data, const Platform &platform, QWidget *
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setStretchLastSection(true);
 
-    auto *where = new QLabel(QStringLiteral("备份文件夹：%1").arg(QDir::toNativeSeparators(backupFolderOf(m_folder))), this);
+    auto *where =
+        new QLabel(QStringLiteral("备份文件夹：%1").arg(QDir::toNativeSeparators(backupFolderOf(m_folder))), this);
     where->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_check = new QLabel(this);
     m_check->setObjectName(QStringLiteral("LabelCheck"));
@@ -98,7 +102,8 @@ void TFormBackup::fillList(const QString &selectPath)
         moment->setToolTip(QDir::toNativeSeparators(file.path));
         m_list->setItem(row, 0, moment);
         m_list->setItem(row, 1, new QTableWidgetItem(kindCaption(file.kind)));
-        m_list->setItem(row, 2, new QTableWidgetItem(locale.formattedDataSize(file.size, 1, QLocale::DataSizeSIFormat)));
+        m_list->setItem(row, 2,
+                        new QTableWidgetItem(locale.formattedDataSize(file.size, 1, QLocale::DataSizeSIFormat)));
         if (file.path == selectPath)
             m_list->selectRow(row);
     }

@@ -13,7 +13,10 @@ namespace ktv {
 
 namespace {
 
-QString shown(const QString &path) { return QDir::toNativeSeparators(path); }
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
 
 // The copy, made through a connection of its own so that it can run beside the program's.
 void copyInto(const QString &dataFolder, const QString &partPath)
@@ -42,8 +45,8 @@ CopyTarget reserveBackup(const QString &dataFolder, BackupKind kind, const QDate
         if (part.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return target;
         if (!part.exists())
-            throw StoreError(QStringLiteral("无法在备份文件夹中写入文件 %1：%2")
-                                 .arg(shown(target.partPath), part.errorString()));
+            throw StoreError(
+                QStringLiteral("无法在备份文件夹中写入文件 %1：%2").arg(shown(target.partPath), part.errorString()));
     }
     throw StoreError(QStringLiteral("备份文件夹 %1 中同一时刻的备份太多").arg(shown(folder.path())));
 }

@@ -15,7 +15,10 @@ namespace ktv {
 
 namespace {
 
-QString shown(const QString &path) { return QDir::toNativeSeparators(path); }
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
 
 const QStringList &journalSuffixes()
 {
@@ -93,7 +96,10 @@ void removeJournal(const QString &database)
 
 } // namespace
 
-QString StagedRestore::copyPath() const { return Database::fileNameIn(m_dir.path()); }
+QString StagedRestore::copyPath() const
+{
+    return Database::fileNameIn(m_dir.path());
+}
 
 std::unique_ptr<StagedRestore> StagedRestore::stage(const QString &file)
 {

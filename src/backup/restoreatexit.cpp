@@ -19,9 +19,15 @@ std::unique_ptr<StagedRestore> &pending()
 
 } // namespace
 
-void restoreAtExit(std::unique_ptr<StagedRestore> staged) { pending() = std::move(staged); }
+void restoreAtExit(std::unique_ptr<StagedRestore> staged)
+{
+    pending() = std::move(staged);
+}
 
-bool restorePending() { return pending() != nullptr; }
+bool restorePending()
+{
+    return pending() != nullptr;
+}
 
 void finishRestoreAtExit(const QString &dataFolder, const Platform &platform)
 {

@@ -50,7 +50,10 @@ SqliteFile::~SqliteFile()
     QSqlDatabase::removeDatabase(m_name);
 }
 
-QSqlDatabase SqliteFile::connection() const { return QSqlDatabase::database(m_name, false); }
+QSqlDatabase SqliteFile::connection() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
 
 QStringList SqliteFile::rows(const QString &sql, const QVariantList &binds)
 {
