@@ -209,8 +209,12 @@ void BackupTest::restoreRefuses()
     QFETCH(QString, file);
     QFETCH(QString, why);
     AppFixture f;
-    for (int i = 0; i < 200; ++i)
-        f.addMember(code(i), QStringLiteral("会员%1").arg(i));
+    {
+        Transaction tx(*f.db);
+        for (int i = 0; i < 200; ++i) // several pages, so that a damaged one in the middle is a table's
+            f.addMember(code(i), QStringLiteral("会员%1").arg(i));
+        tx.commit();
+    }
     const QString good = takeBackup(f.folder(), BackupKind::Manual, f.services.clock.now());
     const QString bad = QDir(backupFolderOf(f.folder())).filePath(QStringLiteral("chosen.db"));
     if (file == QLatin1String("garbage")) {
@@ -270,6 +274,12 @@ void BackupTest::restoreKeepsReplacedDatabase()
     QVERIFY(QFileInfo(Database::fileNameIn(f.folder()) + QStringLiteral("-wal")).size() > 0);
     for (const QString &suffix : {QString(), QStringLiteral("-wal")})
         QVERIFY(QFile::copy(Database::fileNameIn(f.folder()) + suffix, database + suffix));
+
+    // Another program with the database open, idle, as a client PC's may be: its file is not replaced.
+    Verb busy;
+    QCOMPARE(restoreVerb(f.folder(), backup, clock, busy.outStream, busy.errStream), 1);
+    QVERIFY2(busy.err.contains(QStringLiteral("正被其他程序使用")), qPrintable(busy.err));
+    QCOMPARE(f.count(QStringLiteral("Customers")), 2);
 
     clock.advance(60 * 1000);
     Verb verb;

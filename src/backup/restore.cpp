@@ -76,12 +76,17 @@ Kept keepCurrent(const QString &dataFolder, const QDateTime &moment)
     return {raw.finalPath, true};
 }
 
-// Moves everything the WAL holds into the database file and empties the WAL, so that no old page can be
-// replayed onto the restored file.
-void checkpoint(const QString &database)
+// Moves everything the WAL holds into the database file, so that no old page can be replayed onto the
+// restored file. Closing the last connection to a database removes its WAL: when the WAL stays, another
+// program (a client PC's, say) has the database open, and a file replaced under it would lose its writes.
+void settle(const QString &database)
 {
-    SqliteFile file(database);
-    if (file.rows(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")).value(0) != QLatin1String("0"))
+    bool busy = false;
+    {
+        SqliteFile file(database);
+        busy = file.rows(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")).value(0) != QLatin1String("0");
+    }
+    if (busy || QFileInfo::exists(database + journalSuffixes()[0]))
         throw StoreError(QStringLiteral("数据库正被其他程序使用，未做恢复"));
 }
 
@@ -136,7 +141,7 @@ RestoreResult putInPlace(const QString &dataFolder, const StagedRestore &staged,
         const Kept kept = keepCurrent(dataFolder, moment);
         result.kept = kept.path;
         if (!kept.raw)
-            checkpoint(result.database);
+            settle(result.database);
     }
     // Until the rename the old database is whole on its own (its WAL is empty, or kept with the raw copy);
     // after it, the restored one is.
