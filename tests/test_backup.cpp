@@ -302,6 +302,22 @@ void BackupTest::restoreKeepsReplacedDatabase()
     members.finish();
     restored.reset();
 
+    // A damaged database, which cannot be copied through SQLite, is kept byte for byte and replaced.
+    TempDataFolder damaged;
+    const QString broken = Database::fileNameIn(damaged.path());
+    QVERIFY(QFile::copy(backup, broken));
+    QFile file(broken);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    file.seek(4096);
+    file.write(QByteArray(file.size() - 4096, '\x5a'));
+    file.close();
+    const QByteArray brokenBytes = snapshot(damaged.path()).value(QStringLiteral("ktv.db"));
+    Verb overDamaged;
+    QCOMPARE(restoreVerb(damaged.path(), backup, clock, overDamaged.outStream, overDamaged.errStream), 0);
+    QCOMPARE(listBackups(damaged.path()).size(), 1);
+    QCOMPARE(snapshot(damaged.path()).value(QStringLiteral("backups/before-restore-20261208-200100.db")), brokenBytes);
+    QVERIFY(Database::open(damaged.path()));
+
     // Restoring into a folder that holds no database yet (a new PC) keeps nothing and needs nothing kept.
     TempDataFolder fresh;
     const QString target = QDir(fresh.path()).filePath(QStringLiteral("data"));

@@ -114,9 +114,14 @@ std::unique_ptr<StagedRestore> StagedRestore::stage(const QString &file)
     if (!staged->m_dir.isValid())
         throw StoreError(QStringLiteral("无法创建临时文件夹：%1").arg(staged->m_dir.errorString()));
     const QString copy = staged->copyPath();
-    if (!QFile::copy(file, copy))
-        throw StoreError(QStringLiteral("无法读取要恢复的文件：%1").arg(shown(file)));
-    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    // A database kept as it lay on disk has its WAL beside it; opening the copy folds the WAL in.
+    for (const QString &suffix : {QString(), journalSuffixes()[0]}) {
+        if (suffix.isEmpty() || QFileInfo::exists(file + suffix)) {
+            if (!QFile::copy(file + suffix, copy + suffix))
+                throw StoreError(QStringLiteral("无法读取要恢复的文件：%1").arg(shown(file + suffix)));
+            QFile::setPermissions(copy + suffix, QFile::ReadOwner | QFile::WriteOwner);
+        }
+    }
     try {
         Database::open(staged->m_dir.path()); // a venue database of a known version, with all its tables
         const QStringList problems = integrityProblems(copy);
