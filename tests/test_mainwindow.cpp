@@ -302,7 +302,7 @@ void MainWindowTest::everyModalEntryOpensAFreshScreen()
         {"kfcx", "FormRoomView", false},       {"Printpaper", "FormPrintpaper", false},
         {"khdll", "FormClientsView", true},    {"khdfjpd", "formkhdkfpd", false},
         {"ktkhd", "FormOpenClients", false},   {"jsxx", "FormPear", false},
-        {"guanyu", "AboutBox", false},
+        {"guanyu", "AboutBox", false},         {"Backup", "FormBackup", false},
     };
     for (const auto &[entry, screen, shouldMaximise] : entries) {
         QString opened;

@@ -8,6 +8,7 @@
 #include "clients/formopenclients.h"
 #include "about/aboutdialog.h"
 #include "about/makerlink.h"
+#include "backup/formbackup.h"
 #include "catalogue/formfjdj.h"
 #include "catalogue/formfjfy.h"
 #include "catalogue/formpear.h"
@@ -129,6 +130,8 @@ void TFormMain::buildMenu()
     });
     addEntry(system, "Reports", QStringLiteral("&T营业报表"));
     wire("Reports", [this] { showModal<TFormReports>(true); });
+    addEntry(system, "Backup", QStringLiteral("&B备份与恢复"));
+    wire("Backup", [this] { showModal<TFormBackup>(); });
 
     QMenu *help = addMenu("help", QStringLiteral("&H帮助"));
     addEntry(help, "guanyu", QStringLiteral("&A关于..."));

@@ -3,6 +3,7 @@
 #include "startup.h"
 
 #include "reports/reportcommand.h"
+#include "backup/backupverbs.h"
 #include "store/clock.h"
 #include "widgets/platform.h"
 #include "widgets/qtplatform.h"
@@ -39,6 +40,17 @@ int printReport(int argc, char *argv[], const ktv::StartOptions &options)
         {options.dataFolder, options.report, options.reportFrom, options.reportTo, options.csv}, out, err);
 }
 
+// Backing up and restoring need no display either.
+int backupVerbs(int argc, char *argv[], const ktv::StartOptions &options)
+{
+    QCoreApplication app(argc, argv);
+    const ktv::SystemClock clock;
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return options.backup ? ktv::backupVerb(options.dataFolder, clock, out, err)
+                          : ktv::restoreVerb(options.dataFolder, options.restoreFile, clock, out, err);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -55,6 +67,8 @@ int main(int argc, char *argv[])
         return createData(argc, argv, options);
     if (!options.report.isEmpty())
         return printReport(argc, argv, options);
+    if (options.backup || !options.restoreFile.isEmpty())
+        return backupVerbs(argc, argv, options);
 
     QApplication app(argc, argv);
     ktv::setApplicationTitle();
@@ -73,5 +87,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     dialogs.setParentWidget(program->main.get());
-    return app.exec();
+    const int code = app.exec();
+    ktv::endProgram(std::move(program), platform);
+    return code;
 }

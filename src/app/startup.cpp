@@ -7,6 +7,10 @@
 #include "visits/formopenroom.h"
 
 #include "reports/demovisits.h"
+#include "backup/automaticbackup.h"
+#include "backup/backupjob.h"
+#include "backup/folderlock.h"
+#include "backup/restoreatexit.h"
 
 #include "store/database.h"
 #include "store/datamodule.h"
@@ -15,6 +19,7 @@
 #include "widgets/platform.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 
 namespace ktv {
 
@@ -24,6 +29,7 @@ Program::~Program()
     main.reset();
     data.reset();
     db.reset();
+    dailyBackup.reset(); // waits for a copy under way
 }
 
 StartOptions parseStartOptions(const QStringList &arguments)
@@ -44,7 +50,12 @@ StartOptions parseStartOptions(const QStringList &arguments)
     const QCommandLineOption to(QStringLiteral("to"), QStringLiteral("With --report: the last business day."),
                                 QStringLiteral("YYYY-MM-DD"));
     const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("With --report: print CSV."));
-    parser.addOptions({dataDir, createData, demo, report, from, to, csv});
+    const QCommandLineOption backup(QStringLiteral("backup"),
+                                    QStringLiteral("Write a backup of the venue database to DIR/backups and stop."));
+    const QCommandLineOption restore(QStringLiteral("restore"),
+                                     QStringLiteral("Restore the venue database from FILE and stop."),
+                                     QStringLiteral("FILE"));
+    parser.addOptions({dataDir, createData, demo, report, from, to, csv, backup, restore});
     StartOptions options;
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
@@ -53,6 +64,8 @@ StartOptions parseStartOptions(const QStringList &arguments)
     options.dataFolder = parser.isSet(dataDir) ? parser.value(dataDir) : Database::defaultFolder();
     options.createFolder = parser.value(createData);
     options.demo = parser.isSet(demo);
+    options.backup = parser.isSet(backup);
+    options.restoreFile = parser.value(restore);
     if (options.demo && options.createFolder.isEmpty())
         options.error = QStringLiteral("--demo goes with --create-data");
     options.report = parser.value(report);
@@ -69,6 +82,10 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
     auto program = std::make_unique<Program>();
     try {
         program->db = Database::open(folder);
+        program->lock = FolderLock::tryHold(folder);
+        if (!program->lock)
+            throw StoreError(QStringLiteral("数据文件夹 %1 已被另一个运行中的本程序使用")
+                                 .arg(QDir::toNativeSeparators(folder)));
         program->data = std::make_unique<TDataModule1>(*program->db, platform.clock);
     } catch (const StoreError &e) {
         platform.dialogs.showError(e.message());
@@ -102,7 +119,16 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
         return nullptr;
     }
     program->db->watchOtherWriters(500);
+    program->dailyBackup = startDailyBackup(folder, platform);
     return program;
+}
+
+void endProgram(std::unique_ptr<Program> program, const Platform &platform)
+{
+    const std::unique_ptr<FolderLock> lock = std::move(program->lock);
+    const QString folder = program->db->folder();
+    program.reset();
+    finishRestoreAtExit(folder, platform);
 }
 
 QString createVenueData(const QString &folder, bool demo, const Clock &clock)

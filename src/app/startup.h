@@ -7,8 +7,10 @@
 
 namespace ktv {
 
+class BackupJob;
 class Clock;
 class Database;
+class FolderLock;
 class TDataModule1;
 class TFormMain;
 struct Platform;
@@ -16,9 +18,11 @@ struct Platform;
 // Everything that lives for the whole run, in the order it was created.
 struct Program
 {
+    std::unique_ptr<FolderLock> lock; // held for the whole run: no restore replaces the database meanwhile
     std::unique_ptr<Database> db;
     std::unique_ptr<TDataModule1> data;
     std::unique_ptr<TFormMain> main;
+    std::unique_ptr<BackupJob> dailyBackup; // the automatic backup started after start-up, if one was due
     ~Program();
 };
 
@@ -31,6 +35,8 @@ struct StartOptions
     QString reportFrom;
     QString reportTo;
     bool csv = false;
+    bool backup = false;  // set: write a backup of the data folder's database and stop
+    QString restoreFile;  // set: restore the data folder's database from this file and stop
     QString error;        // set when the command line could not be read
 };
 
@@ -39,6 +45,10 @@ StartOptions parseStartOptions(const QStringList &arguments);
 // Opens the venue database in folder and builds the windows. A folder that cannot be opened is reported
 // through the platform's error display and gives no program; no window is shown then.
 std::unique_ptr<Program> startProgram(const QString &folder, const Platform &platform, QString *error = nullptr);
+
+// Ends the run once the main window has closed: the windows and the database go, then a restore chosen in
+// the backup window is done while the data folder is still held.
+void endProgram(std::unique_ptr<Program> program, const Platform &platform);
 
 // Creates a new venue database (with the demo rooms, drinks and reserved member when demo is set).
 // Returns an empty string, or what went wrong.

@@ -2,25 +2,23 @@
 
 #include "emptytables.h"
 
+#include "backup/automaticbackup.h"
+#include "store/datamodule.h"
+#include "store/database.h"
+#include "widgets/adminpassword.h"
 #include "widgets/platform.h"
 
 namespace ktv {
 
-namespace {
-// Compared exactly: case-sensitive and untrimmed.
-const QString kAdministratorPassword = QStringLiteral("RoomKeeper");
-} // namespace
-
 void zapData(TDataModule1 &data, const Platform &platform, QWidget *parent,
              const std::function<void(TFormEmptyTable &)> &whileOpen)
 {
-    // The password is not shown on the cashier's screen while it is typed.
-    const QString password = platform.dialogs.askText(QStringLiteral("初始化数据库"), QStringLiteral("请输入管理员密码"),
-                                                      QStringLiteral("****"), Dialogs::Echo::Password);
-    if (password != kAdministratorPassword)
+    if (!askAdministratorPassword(platform.dialogs, QStringLiteral("初始化数据库")))
         return;
     if (!platform.dialogs.warn(QStringLiteral("此操作将删除所有数据！确定继续吗？")))
         return;
+    // Nothing may be cleared without a backup of what is there now.
+    backupBeforeClearing(data.database().folder(), platform, parent);
     platform.beeper.beep();
     {
         TFormEmptyTable window(data, platform, parent);

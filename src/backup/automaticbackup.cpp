@@ -1,0 +1,78 @@
+#include "automaticbackup.h"
+
+#include "backupfolder.h"
+#include "backupjob.h"
+
+#include "store/storeerror.h"
+#include "widgets/platform.h"
+
+#include <QEventLoop>
+#include <QProgressDialog>
+#include <QTimer>
+
+namespace ktv {
+
+namespace {
+constexpr qint64 kDailySeconds = 24 * 60 * 60;
+} // namespace
+
+std::unique_ptr<BackupJob> startDailyBackup(const QString &dataFolder, const Platform &platform)
+{
+    const QDateTime now = platform.clock.now();
+    const QList<BackupFile> backups = listBackups(dataFolder);
+    if (!backups.isEmpty() && backups.first().taken.secsTo(now) <= kDailySeconds)
+        return nullptr;
+    std::unique_ptr<BackupJob> job;
+    try {
+        job = std::make_unique<BackupJob>(dataFolder, BackupKind::Automatic, now);
+    } catch (const StoreError &e) {
+        platform.dialogs.showError(QStringLiteral("自动备份失败：%1").arg(e.message()));
+        return nullptr;
+    }
+    Dialogs &dialogs = platform.dialogs;
+    BackupJob *started = job.get();
+    QObject::connect(started, &BackupJob::finished, started, [started, &dialogs] {
+        if (!started->error().isEmpty())
+            dialogs.showError(QStringLiteral("自动%1").arg(started->error()));
+    });
+    job->start();
+    return job;
+}
+
+QString waitWithProgress(BackupJob &job, QWidget *parent)
+{
+    QProgressDialog progress(QStringLiteral("正在备份数据库，请稍候……"), QString(), 0, 100, parent);
+    progress.setObjectName(QStringLiteral("ProgressBackup"));
+    progress.setWindowTitle(QStringLiteral("备份"));
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setWindowFlag(Qt::WindowCloseButtonHint, false);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+
+    QEventLoop loop;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &progress, [&] { progress.setValue(job.percentDone()); });
+    QObject::connect(&job, &BackupJob::finished, &loop, &QEventLoop::quit);
+    if (!job.isFinished()) {
+        progress.show();
+        tick.start(200);
+        loop.exec();
+    }
+    if (!job.error().isEmpty())
+        throw StoreError(job.error());
+    return job.path();
+}
+
+void backupBeforeClearing(const QString &dataFolder, const Platform &platform, QWidget *parent)
+{
+    try {
+        BackupJob job(dataFolder, BackupKind::Automatic, platform.clock.now());
+        job.start();
+        waitWithProgress(job, parent);
+    } catch (const StoreError &e) {
+        throw StoreError(QStringLiteral("%1\n未清空任何数据。").arg(e.message()));
+    }
+}
+
+} // namespace ktv
