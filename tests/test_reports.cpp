@@ -86,6 +86,7 @@ struct History : StoreFixture
         Cursor visit(*db, tables::openroom());
         visit.open();
         visit.append();
+        visit.setValue(QStringLiteral("Openroom_Customers_id"), QStringLiteral("001"));
         visit.setValue(QStringLiteral("Openroom_room_id"), QString::fromLatin1(room));
         visit.setValue(QStringLiteral("Openroom_begintime"), begin);
         visit.setValue(QStringLiteral("Openroom_endtime"), end);
