@@ -11,6 +11,7 @@
 
 #include <QToolButton>
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -98,6 +99,7 @@ private slots:
     void enterPressesAFocusedRoomButton();
     void cursorFollowsAnotherProgramsCommitKeepingItsRecord();
     void refusedTextStaysInItsBox();
+    void boardShowsTheChargeSoFarAsCheckOutWouldStoreIt();
 };
 
 // Three lines worth 75 ordered by another program after the check-out screen last read the visit.
@@ -344,6 +346,33 @@ void TestFreshness::refusedTextStaysInItsBox()
     QCOMPARE(v.services.dialogs.errors().size(), 1);
     QTest::keyClick(box->lineEdit(), Qt::Key_Escape);
     QCOMPARE(box->text(), v.checkOut().Table1()->text(QStringLiteral("Openroom_begintime")));
+}
+
+void TestFreshness::boardShowsTheChargeSoFarAsCheckOutWouldStoreIt()
+{
+    Venue v;
+    v.writeElsewhere(QStringLiteral("UPDATE Customers SET Customers_zkl = 0.9"));
+    v.services.clock.set(kCheckIn.addSecs(2 * 3600 + 5 * 60));
+    v.program->main->SpeedButtonRefreshRoomStata()->click();
+    QLabel *running = v.button(QStringLiteral("101"))->findChild<QLabel *>(QStringLiteral("RoomRunning101"));
+    QVERIFY(running);
+    QCOMPARE(running->text(), QStringLiteral("2:05  ¥112.50"));
+    QVERIFY(v.button(QStringLiteral("102"))->runningLabel()->isHidden()); // a free room shows nothing
+
+    // Drinks ordered by another program show at the next refresh.
+    v.writeElsewhere(QStringLiteral("INSERT INTO Callpear (Openroom_lishu, Pear_id, Pear_price, Pear_shuliang) "
+                                    "VALUES (1, 'B01', 12.5, 2)"));
+    v.program->main->SpeedButtonRefreshRoomStata()->click();
+    QCOMPARE(running->text(), QStringLiteral("2:05  ¥137.50"));
+
+    // Check-out at the same moment stores the same figure.
+    for (int step : {1, 2, 3, 4})
+        v.press(step);
+    QCOMPARE(v.visitField(QStringLiteral("Openroom_jbxf")).toDouble() +
+                 v.visitField(QStringLiteral("Openroom_jiushui")).toDouble(),
+             137.5);
+    v.program->main->SpeedButtonRefreshRoomStata()->click();
+    QVERIFY(running->isHidden());
 }
 
 QTEST_MAIN(TestFreshness)

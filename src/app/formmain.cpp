@@ -20,6 +20,7 @@
 #include "reports/formreports.h"
 #include "store/maintenance/databaseinit.h"
 #include "roomactions.h"
+#include "runningcharges.h"
 
 #include "visits/formcallpear.h"
 #include "visits/formcloseroomandpay.h"
@@ -60,6 +61,7 @@ TFormMain::TFormMain(TDataModule1 &data, const Platform &platform, QWidget *pare
             [this] { runGuarded(m_platform.dialogs, [this] { m_board->SpeedButtonRefreshRoomStataClick(); }); });
 
     m_roomActions = new RoomActions(*m_board, m_platform, this);
+    m_running = new RunningCharges(*m_board, m_data.database(), m_platform.clock, this);
     buildMenu();
 }
 

@@ -13,6 +13,7 @@ namespace ktv {
 class RoomBoard;
 class ScreenWindow;
 class RoomActions;
+class RunningCharges;
 class TFormCloseroomandPay;
 class TFormOpenroom;
 class TFormcallpear;
@@ -42,6 +43,7 @@ public:
     TFormcallpear *drinks() const { return m_drinks; }
     TFormCloseroomandPay *checkOut() const { return m_checkOut; }
     TFormOpenroom *checkIn() const { return m_checkIn; }
+    RunningCharges *runningCharges() const { return m_running; }
 
 private:
     void buildMenu();
@@ -58,6 +60,7 @@ private:
     StatusPanels *m_status = nullptr;
     QToolButton *m_refresh = nullptr;
     RoomActions *m_roomActions = nullptr;
+    RunningCharges *m_running = nullptr;
     TFormcallpear *m_drinks = nullptr;
     TFormCloseroomandPay *m_checkOut = nullptr;
     TFormOpenroom *m_checkIn = nullptr;

@@ -128,6 +128,7 @@ void RoomBoard::SpeedButtonRefreshRoomStataClick()
         if (RoomButton *b = button(room))
             paintState(b, free);
     }
+    emit refreshed();
 }
 
 void RoomBoard::showRoom(RoomButton *button)

@@ -49,6 +49,7 @@ public:
 
 signals:
     void roomClicked(RoomButton *button);
+    void refreshed(); // every button was painted again from the stored flags
 
 private:
     QGroupBox *addGroup(QSplitter *splitter, const QString &name, const QString &caption, const QStringList &rooms);

@@ -4,7 +4,9 @@
 
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPainter>
+#include <QVBoxLayout>
 
 namespace ktv {
 
@@ -40,8 +42,26 @@ RoomButton::RoomButton(const QString &room, QWidget *parent) : QPushButton(room,
     setFont(f);
     setIcon(startIcon());
     setIconSize(QSize(24, 24));
-    setMinimumSize(120, 64);
+    setMinimumSize(120, 84);
     setCaptionColor(roomstate::freeColor);
+
+    m_running = new QLabel(this);
+    m_running->setObjectName(QStringLiteral("RoomRunning") + room);
+    m_running->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QFont small = font();
+    small.setPixelSize(12);
+    m_running->setFont(small);
+    m_running->hide();
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addStretch(1);
+    layout->addWidget(m_running, 0, Qt::AlignHCenter | Qt::AlignBottom);
+}
+
+void RoomButton::setRunning(const QString &text)
+{
+    m_running->setText(text);
+    m_running->setVisible(!text.isEmpty());
 }
 
 QColor RoomButton::captionColor() const { return palette().color(QPalette::ButtonText); }

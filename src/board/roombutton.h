@@ -2,6 +2,8 @@
 
 #include <QPushButton>
 
+class QLabel;
+
 namespace ktv {
 
 // A room button of the board: its caption colour is the room's state.
@@ -18,6 +20,9 @@ public:
     void setPicture(const QPixmap &picture, const QString &file);
     QString pictureFile() const { return m_pictureFile; }
     QString group() const;
+    // Under the caption, for a room in use: the time used and the charge so far; empty hides it.
+    void setRunning(const QString &text);
+    QLabel *runningLabel() const { return m_running; }
 
 signals:
     void entered();
@@ -32,6 +37,7 @@ protected:
 
 private:
     QString m_pictureFile;
+    QLabel *m_running = nullptr;
 };
 
 } // namespace ktv

@@ -1,6 +1,8 @@
 #include "openvisits.h"
 
 #include "database.h"
+#include "fieldvalue.h"
+#include "tables.h"
 
 #include <QSqlQuery>
 
@@ -16,6 +18,41 @@ qint64 holding(Database &db, const QString &room, qint64 exceptVisit)
                                  .arg(QStringLiteral("结清")),
                              {room, exceptVisit});
     return query.next() ? query.value(0).toLongLong() : 0;
+}
+
+QList<OpenVisit> listOpen(Database &db)
+{
+    QList<OpenVisit> visits;
+    QSqlQuery query = db.run(
+        QStringLiteral("SELECT o.Openroom_Lishui, o.Openroom_room_id, o.Openroom_begintime, o.Openroom_room_zhelu, "
+                       "(SELECT Customers_zkl FROM Customers WHERE Customers_id = o.Openroom_Customers_id), "
+                       "(SELECT Room_sfbiaozhun FROM room WHERE lower(Room_id) = lower(o.Openroom_room_id) "
+                       "ORDER BY Room_id LIMIT 1) "
+                       "FROM Openroom o WHERE o.Openroom_beizhu IS NOT '%1' "
+                       "AND o.Openroom_endtime < o.Openroom_begintime ORDER BY o.Openroom_Lishui DESC")
+            .arg(QStringLiteral("结清")));
+    const FieldDef &beginField = tables::openroom().field(QStringLiteral("Openroom_begintime"));
+    while (query.next()) {
+        OpenVisit v;
+        v.serial = query.value(0).toLongLong();
+        v.room = query.value(1).toString();
+        v.begin = fieldvalue::fromSql(beginField, query.value(2)).toDateTime();
+        v.roomRate = query.value(3).toDouble();
+        v.memberRate = query.value(4).toDouble();
+        v.hourlyPrice = query.value(5).toDouble();
+        visits << v;
+    }
+    query.finish();
+    QSqlQuery lines = db.prepare(QStringLiteral("SELECT Pear_shuliang, Pear_price FROM Callpear "
+                                                "WHERE Openroom_lishu = ? ORDER BY Openroom_lishu, rowid"));
+    for (OpenVisit &v : visits) {
+        lines.addBindValue(v.serial);
+        db.exec(lines);
+        while (lines.next())
+            v.lines.append({lines.value(0).toInt(), lines.value(1).toDouble()});
+        lines.finish();
+    }
+    return visits;
 }
 
 } // namespace ktv::openvisits

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 namespace ktv {
 
@@ -12,6 +16,21 @@ namespace openvisits {
 // The serial number of an open visit of room other than exceptVisit, read as stored now; 0 when none.
 // Read through the index of unsettled visits, so its cost does not grow with the venue's history.
 qint64 holding(Database &db, const QString &room, qint64 exceptVisit = 0);
+
+// An open visit with what its charge so far is computed from, read as stored now.
+struct OpenVisit
+{
+    qint64 serial = 0;
+    QString room;
+    QDateTime begin;
+    double roomRate = 0;    // the visit's room rate; 0 when missing
+    double memberRate = 0;  // the member's rate; 0 when missing or when the member is gone
+    double hourlyPrice = 0; // the room's charge standard
+    QList<std::pair<int, double>> lines; // quantity and unit price of each order line, in order
+};
+
+// Every open visit, newest first. Reads only the unsettled visits and their own order lines.
+QList<OpenVisit> listOpen(Database &db);
 
 } // namespace openvisits
 } // namespace ktv

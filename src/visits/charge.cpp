@@ -45,6 +45,26 @@ void DrinksTotal::add(int quantity, double unitPrice)
     m_units = qint64(std::nearbyint(double(m_units) + quantity * unitPrice * 10000.0));
 }
 
+RunningCharge runningCharge(const QDateTime &begin, const QDateTime &now, double hourlyPrice, double memberRate,
+                            double roomRate, const QList<std::pair<int, double>> &lines)
+{
+    RunningCharge c;
+    c.minutes = usedMinutes(begin, now);
+    DrinksTotal drinks;
+    for (const auto &[quantity, price] : lines)
+        drinks.add(quantity, price);
+    c.amount = roomCharge(c.minutes, 0, hourlyPrice, rateOrOne(memberRate), rateOrOne(roomRate)) + drinks.value();
+    return c;
+}
+
+QString runningText(const RunningCharge &charge)
+{
+    return QStringLiteral("%1:%2  ¥%3")
+        .arg(charge.minutes / 60)
+        .arg(charge.minutes % 60, 2, 10, QLatin1Char('0'))
+        .arg(numberform::twoDecimals(charge.amount));
+}
+
 QString paidNote(const QString &memberId) { return QStringLiteral("已买单:") + memberId; }
 
 Settlement settle(const Payment &p)

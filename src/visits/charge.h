@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <optional>
+#include <utility>
 
 // The billing rules of check-out: used minutes, room charge, rates, drinks total and payment.
 namespace ktv::charge {
@@ -31,6 +32,18 @@ public:
 private:
     qint64 m_units = 0;
 };
+
+// What a guest would pay on leaving now: the room charge by the check-out rule (used minutes from the
+// begin time to now, no discount minutes, the rates through the visit rate rule) plus the drinks total.
+struct RunningCharge
+{
+    int minutes = 0;
+    double amount = 0;
+};
+RunningCharge runningCharge(const QDateTime &begin, const QDateTime &now, double hourlyPrice, double memberRate,
+                            double roomRate, const QList<std::pair<int, double>> &lines);
+// "2:05  ¥137.50": the time used and the amount, as the board shows them.
+QString runningText(const RunningCharge &charge);
 
 QString paidNote(const QString &memberId); // "已买单:" and the member number
 
