@@ -84,10 +84,14 @@ void Cursor::open()
         return;
     m_state = CursorState::Browse;
     m_linkValues.clear();
-    if (m_master)
+    if (m_master) {
         followMaster(true);
-    else
-        loadKeys();
+    } else {
+        // The view is read when first asked for, so opening costs nothing however large the table.
+        m_keys.clear();
+        m_cache.clear();
+        m_seenVersion = kNeverRead;
+    }
     setCurrent(m_keys.empty() ? -1 : 0, true, m_keys.empty());
     emit stateChanged();
     emit rowsReset();

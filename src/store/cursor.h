@@ -70,8 +70,8 @@ public:
     void next();
     void last();
     void moveTo(int row);
-    bool bof() const { return m_bof; }
-    bool eof() const { return m_eof; }
+    bool bof() const;
+    bool eof() const;
     int recordCount() const;
     bool isEmpty() const;
     int currentRow() const { return m_pos; }
@@ -79,6 +79,9 @@ public:
     void gotoBookmark(Bookmark mark);
     bool locate(const QString &fieldName, const QVariant &value, LocateOptions options = {});
     void refresh();
+    // Reads the view again when its table changed since it was read (or it was never read). Every reading
+    // call does this itself; a grid calls it once when it is bound, and is otherwise served as last read.
+    void ensureFresh() const;
 
     // Editing.
     CursorState state() const { return m_state; }
@@ -132,8 +135,6 @@ private:
     QString orderClause() const;
     QString selectList() const;
     void loadKeys();
-    // Freshness: reads the view again when the table changed since it was read.
-    void ensureFresh() const;
     void reread();
     void onDatabaseChanged();
     void placeAt(qint64 rowid, int fallbackRow);
@@ -166,7 +167,8 @@ private:
     QVariantList m_linkValues;
     bool m_linkEmpty = false;
 
-    quint64 m_seenVersion = 0; // the table's version when the view was read
+    static constexpr quint64 kNeverRead = ~quint64(0);
+    quint64 m_seenVersion = kNeverRead; // the table's version when the view was read
     bool m_rereadQueued = false;
     qint64 m_keptKey = 0;      // saved by this cursor out of its filter, kept in view until a refresh
     std::vector<qint64> m_keys;

@@ -108,6 +108,18 @@ Bookmark Cursor::bookmark() const
     return m_pos >= 0 ? m_keys[m_pos] : 0;
 }
 
+bool Cursor::bof() const
+{
+    ensureFresh();
+    return m_bof;
+}
+
+bool Cursor::eof() const
+{
+    ensureFresh();
+    return m_eof;
+}
+
 int Cursor::recordCount() const
 {
     ensureFresh();

@@ -131,6 +131,8 @@ void Cursor::reread()
     if (key && it != m_keys.end()) {
         const int found = int(it - m_keys.begin());
         setCurrent(found, bof && found == 0, eof && found == int(m_keys.size()) - 1);
+    } else if (row < 0) {
+        setCurrent(0, true, m_keys.empty()); // first read, or rows came to an empty view
     } else {
         setCurrent(row, false, row >= int(m_keys.size()));
     }

@@ -30,6 +30,13 @@ Cursor *CursorTableModel::cursor() const
 void CursorTableModel::bind()
 {
     m_bound = cursor();
+    if (m_bound) {
+        try {
+            m_bound->ensureFresh(); // shown as stored now, not as last read
+        } catch (const StoreError &) {
+            // Shown empty; the next move or refresh reports what is wrong.
+        }
+    }
     m_rowCount = m_bound ? m_bound->displayRowCount() : 0;
     m_lastRow = m_bound ? m_bound->currentDisplayRow() : -1;
     if (!m_bound)
