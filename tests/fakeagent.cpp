@@ -2,10 +2,10 @@
 
 #include <QTcpSocket>
 
-FakeAgent::FakeAgent()
+FakeAgent::FakeAgent(const QHostAddress &address)
 {
     connect(&m_server, &QTcpServer::newConnection, this, &FakeAgent::accept);
-    m_server.listen(QHostAddress::LocalHost, 0);
+    m_server.listen(address, 0);
 }
 
 FakeAgent::~FakeAgent()

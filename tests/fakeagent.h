@@ -7,9 +7,9 @@
 
 class QTcpSocket;
 
-// A client agent for tests, listening on 127.0.0.1 at a port the system chooses. It records, for each
-// connection it accepts, every byte received and whether the other side has ended the stream. Recording
-// happens in the event loop, so a test waits for it (QTRY_COMPARE).
+// A client agent for tests, listening on a loopback address (127.0.0.1 unless told) at a port the system chooses. It
+// records, for each connection it accepts, every byte received and whether the other side has ended the stream.
+// Recording happens in the event loop, so a test waits for it (QTRY_COMPARE).
 class FakeAgent : public QObject
 {
     Q_OBJECT
@@ -20,7 +20,7 @@ public:
         bool ended = false;
     };
 
-    FakeAgent();
+    explicit FakeAgent(const QHostAddress &address = QHostAddress(QHostAddress::LocalHost));
     ~FakeAgent() override;
 
     bool isListening() const { return m_server.isListening(); }

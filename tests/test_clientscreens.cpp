@@ -166,6 +166,10 @@ private slots:
     void commandAfterCommandOnStoppedClient();
     void closingTheWindowClosesTheLink();
     void unreachableClientGivesUp();
+    void silentNameServerGivesUp();
+    void addressTakenWholeOrRefused_data();
+    void addressTakenWholeOrRefused();
+    void restartReachesAFifteenCharacterAddress();
     void commandOnEmptyAddressAfterConnect();
     void viewTimerSavesAndRereads();
 
@@ -368,6 +372,75 @@ void ClientScreensTest::unreachableClientGivesUp()
     QCOMPARE(f.messages(), QStringList{kConnectFailed});
     QCOMPARE(f.link().lastAttempts(), 2);
     QVERIFY(!f.link().hasSocket());
+}
+
+// A client PC known by a name the name server never answers: the step gives up with "连接失败！", and the
+// window cannot be closed from under the wait.
+void ClientScreensTest::silentNameServerGivesUp()
+{
+    ViewFixture f;
+    f.addClient(QStringLiteral("A"), QStringLiteral("room101"));
+    f.services.resolver.stall(QStringLiteral("room101"));
+    TFormClientsView &v = f.open();
+    v.show();
+    f.link().setAttemptTimeout(50);
+    f.services.resolver.onLookUp([&v](const QString &) { v.close(); });
+    v.BitBtnRebootClient()->click();
+    QCOMPARE(f.messages(), QStringList{kConnectFailed});
+    QCOMPARE(f.services.resolver.asked(), (QStringList{QStringLiteral("room101"), QStringLiteral("room101")}));
+    QVERIFY(v.isVisible());
+    QVERIFY(!f.link().hasSocket());
+    QCOMPARE(f.agent.connectionCount(), 0);
+}
+
+void ClientScreensTest::addressTakenWholeOrRefused_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("15 characters") << QStringLiteral("127.100.100.101") << true;
+    QTest::newRow("16 characters") << QStringLiteral("127.100.100.1011") << false;
+    QTest::newRow("16 bytes of Chinese") << QStringLiteral("一号包厢电脑主机") << false;
+}
+
+// An address typed into the pairing window is saved whole, or refused naming the field; it is never cut into
+// another PC's address.
+void ClientScreensTest::addressTakenWholeOrRefused()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, taken);
+    ClientsFixture f;
+    f.addClient(QStringLiteral("X"), kLoopback);
+    Tformkhdkfpd p(f.shared(), f.services.platform());
+    showActive(p);
+    QLineEdit *address = box(&p, "EditClients_ip")->lineEdit();
+    address->setFocus();
+    QTRY_VERIFY(address->hasFocus());
+    address->selectAll();
+    QInputMethodEvent typing;
+    typing.setCommitString(typed);
+    QApplication::sendEvent(address, &typing);
+    QTest::keyClick(address, Qt::Key_Return);
+    p.navigator()->button(NavButton::Post)->click();
+    QCOMPARE(f.stored(QStringLiteral("X"), QStringLiteral("Clients_ip")).toString(), taken ? typed : kLoopback);
+    const QStringList errors = f.services.dialogs.errors();
+    QCOMPARE(errors.size(), taken ? 0 : 1);
+    if (!taken)
+        QVERIFY2(errors.first().contains(QStringLiteral("Clients_ip")), qPrintable(errors.first()));
+}
+
+// The command goes to the address as the client PC wrote it, all fifteen characters of it.
+void ClientScreensTest::restartReachesAFifteenCharacterAddress()
+{
+    ViewFixture f;
+    FakeAgent agent(QHostAddress(QStringLiteral("127.100.100.101")));
+    if (!agent.isListening())
+        QSKIP("this system listens on 127.0.0.1 only");
+    f.services.agentPort = agent.port();
+    f.addClient(QStringLiteral("A"), QStringLiteral("127.100.100.101"));
+    f.open().BitBtnRebootClient()->click();
+    QCOMPARE(f.messages(), QStringList{kConnected});
+    QTRY_VERIFY(agent.connectionCount() == 1 && agent.connection(0).ended);
+    QCOMPARE(agent.connection(0).bytes, kRestartBytes);
 }
 
 // Step 3 of the connect step closes A's link and clears the mark before the empty address stops it.

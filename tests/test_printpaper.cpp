@@ -59,7 +59,8 @@ struct PrintFixture
     // The screen printing on a Qt printer instead of the recording one.
     TFormPrintpaper &open(ReceiptPrinter &printer)
     {
-        return open(Platform{services.dialogs, services.beeper, services.clock, services.web, printer, 0});
+        return open(
+            Platform{services.dialogs, services.beeper, services.clock, services.web, printer, services.resolver, 0});
     }
 
     qint64 current() const { return screen->Query1()->integer(kSerial); }

@@ -8,6 +8,7 @@
 #include "widgets/platform.h"
 #include "widgets/qtplatform.h"
 #include "widgets/qtprinter.h"
+#include "widgets/qtresolver.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -78,7 +79,8 @@ int main(int argc, char *argv[])
     ktv::SystemClock clock;
     ktv::QtWebOpener web;
     ktv::QtReceiptPrinter printer;
-    ktv::Platform platform{dialogs, beeper, clock, web, printer};
+    ktv::QtHostResolver resolver;
+    ktv::Platform platform{dialogs, beeper, clock, web, printer, resolver};
 
     QString error;
     std::unique_ptr<ktv::Program> program = ktv::startProgram(options.dataFolder, platform, &error);

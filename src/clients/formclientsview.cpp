@@ -25,7 +25,8 @@ const QString kStopped = QStringLiteral("停止运行");
 } // namespace
 
 TFormClientsView::TFormClientsView(TDataModule1 &data, const Platform &platform, QWidget *parent)
-    : QDialog(parent), m_data(data), m_platform(platform), m_link(new AgentLink(platform.agentPort, this)),
+    : QDialog(parent), m_data(data), m_platform(platform),
+      m_link(new AgentLink(platform.resolver, platform.agentPort, this)),
       m_timer(clients::makeRefreshTimer(this, 1000, m_platform.dialogs, [this] { Timer1Timer(); }))
 {
     setObjectName(QStringLiteral("FormClientsView"));
@@ -76,6 +77,9 @@ void TFormClientsView::showEvent(QShowEvent *event)
 
 void TFormClientsView::done(int result)
 {
+    // The window stays while its link waits on a connect: the wait runs inside the link.
+    if (m_link->isConnecting())
+        return;
     m_timer->stop();
     m_link->close();
     QDialog::done(result);

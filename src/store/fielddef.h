@@ -24,6 +24,7 @@ struct FieldDef
     FieldKind kind = FieldKind::Text;
     int width = 0;   // bytes, text fields only
     QString label{}; // display label where the field has one of its own
+    bool whole = false; // text that does not fit is refused, never cut: a cut address is another PC's
 
     bool isText() const { return kind == FieldKind::Text; }
     bool isNumber() const;

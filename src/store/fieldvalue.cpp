@@ -124,6 +124,11 @@ QVariant normalizeText(const FieldDef &field, const QString &text)
     const QString bad = gbk::firstUnencodable(text);
     if (!bad.isEmpty())
         throw StoreError(QStringLiteral("字段 %1 不能保存字符“%2”").arg(field.displayLabel(), bad));
+    if (field.whole && gbk::width(text) > field.width)
+        throw StoreError(QStringLiteral("字段 %1 最多容纳 %2 个字节，“%3”太长，没有保存")
+                             .arg(field.displayLabel())
+                             .arg(field.width)
+                             .arg(text));
     return gbk::cut(text, field.width);
 }
 

@@ -20,6 +20,13 @@ FieldDef of(const char *name, FieldKind kind, const char *label = nullptr)
 
 FieldDef flag(const char *name, const char *label = nullptr) { return text(name, 2, label); }
 
+FieldDef wholeText(const char *name, int width)
+{
+    FieldDef def = text(name, width);
+    def.whole = true;
+    return def;
+}
+
 } // namespace
 
 const TableDef &customers()
@@ -59,9 +66,9 @@ const TableDef &clients()
     static const TableDef def{
         QStringLiteral("Clients"),
         QStringLiteral("Clients.DB"),
-        {text("Clients_mac", 17), text("Clients_ip", 13), text("Clients_gateway", 13), text("Clients_hostname", 20),
-         text("Clients_room_id", 3), flag("Clients_used"), of("Clients_lastopentime", K::DateTime),
-         of("Clients_lastclosetime", K::DateTime), text("Clients_Running", 8)},
+        {text("Clients_mac", 17), wholeText("Clients_ip", 15), text("Clients_gateway", 13),
+         text("Clients_hostname", 20), text("Clients_room_id", 3), flag("Clients_used"),
+         of("Clients_lastopentime", K::DateTime), of("Clients_lastclosetime", K::DateTime), text("Clients_Running", 8)},
         QString(),
         {{QStringLiteral("client_room_id"), {QStringLiteral("Clients_room_id")}}},
     };

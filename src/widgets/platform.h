@@ -2,11 +2,14 @@
 
 #include "store/clock.h"
 
+#include <QList>
 #include <QSize>
 #include <QString>
 #include <QUrl>
 
 #include <functional>
+
+class QObject;
 
 namespace ktv {
 
@@ -66,6 +69,18 @@ public:
     virtual void newPage() = 0;
 };
 
+// Looks host names up for the client-agent link without holding the program. The answer comes later, from
+// the event loop: the name's IPv4 addresses in host order, none when it does not resolve. It is delivered
+// only while the receiver still exists, so a caller that stops waiting destroys its receiver and a late
+// answer goes nowhere.
+class HostResolver
+{
+public:
+    using Answer = std::function<void(const QList<quint32> &addresses)>;
+    virtual ~HostResolver() = default;
+    virtual void lookUp(const QString &name, QObject *receiver, Answer answer) = 0;
+};
+
 // The platform services a screen is given when it is created.
 struct Platform
 {
@@ -74,6 +89,7 @@ struct Platform
     Clock &clock;
     WebOpener &web;
     ReceiptPrinter &printer;
+    HostResolver &resolver; // host names of client PCs
     quint16 agentPort = 886; // where the client agents listen
 };
 

@@ -3,6 +3,8 @@
 #include "store/storeerror.h"
 
 #include <QDir>
+#include <QHostAddress>
+#include <QTimer>
 
 namespace ktv {
 
@@ -252,5 +254,36 @@ void RecordingPrinter::newPage()
 }
 
 TempDataFolder::TempDataFolder() : m_dir(QDir::tempPath() + QStringLiteral("/ktv-data-XXXXXX")) {}
+
+void ScriptedResolver::lookUp(const QString &name, QObject *receiver, Answer answer)
+{
+    m_asked.append(name);
+    if (m_observer)
+        m_observer(name);
+    const auto found = m_addresses.constFind(name);
+    if (found != m_addresses.cend() && found->isEmpty()) {
+        m_pending.append({name, receiver, std::move(answer)});
+        return;
+    }
+    QList<quint32> addresses;
+    if (found != m_addresses.cend())
+        addresses.append(QHostAddress(*found).toIPv4Address());
+    QTimer::singleShot(0, receiver, [answer = std::move(answer), addresses] { answer(addresses); });
+}
+
+int ScriptedResolver::answerLate(const QString &name, const QString &dotted)
+{
+    int delivered = 0;
+    for (qsizetype i = m_pending.size() - 1; i >= 0; --i) {
+        if (m_pending[i].name != name)
+            continue;
+        const Pending pending = m_pending.takeAt(i);
+        if (pending.receiver) {
+            pending.answer({QHostAddress(dotted).toIPv4Address()});
+            ++delivered;
+        }
+    }
+    return delivered;
+}
 
 } // namespace ktv

@@ -8,6 +8,8 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QMap>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -191,6 +193,35 @@ private:
     const PrinterDescription &m_printer;
 };
 
+// A name service for tests. A name given an address answers with it from the event loop, as the system's
+// would; a stalled name gets no answer until the test gives one late; any other name does not resolve.
+class ScriptedResolver : public HostResolver
+{
+public:
+    void setAddress(const QString &name, const QString &dotted) { m_addresses.insert(name, dotted); }
+    void stall(const QString &name) { m_addresses.insert(name, QString()); }
+    // Answers the questions about a stalled name that are still waiting; gives how many had a receiver left.
+    int answerLate(const QString &name, const QString &dotted);
+    // Called with each name as it is asked, while the caller waits for the answer.
+    void onLookUp(std::function<void(const QString &)> observer) { m_observer = std::move(observer); }
+    const QStringList &asked() const { return m_asked; }
+
+    void lookUp(const QString &name, QObject *receiver, Answer answer) override;
+
+private:
+    struct Pending
+    {
+        QString name;
+        QPointer<QObject> receiver;
+        Answer answer;
+    };
+
+    QMap<QString, QString> m_addresses; // an empty address: stalled
+    QList<Pending> m_pending;
+    QStringList m_asked;
+    std::function<void(const QString &)> m_observer;
+};
+
 // One of each scripted service. agentPort 0 means the test picks a loopback port before handing out
 // the platform.
 struct TestPlatform
@@ -200,9 +231,10 @@ struct TestPlatform
     ScriptedClock clock;
     RecordingWebOpener web;
     RecordingPrinter printer;
+    ScriptedResolver resolver;
     quint16 agentPort = 0;
 
-    Platform platform() { return Platform{dialogs, beeper, clock, web, printer, agentPort}; }
+    Platform platform() { return Platform{dialogs, beeper, clock, web, printer, resolver, agentPort}; }
 };
 
 // A fresh, empty data folder that is removed with the helper. Creating the database in it is up to
