@@ -9,6 +9,15 @@ QByteArray agentCommandBytes(AgentCommand command)
     return command == AgentCommand::Restart ? QByteArrayLiteral("2\r\n") : QByteArrayLiteral("1\r\n");
 }
 
+std::optional<AgentCommand> agentCommandFrom(const QByteArray &opening)
+{
+    for (AgentCommand command : {AgentCommand::ShutDown, AgentCommand::Restart}) {
+        if (opening == agentCommandBytes(command))
+            return command;
+    }
+    return std::nullopt;
+}
+
 bool isDottedAddressForm(const QString &host)
 {
     return !host.isEmpty() && host.front() >= u'0' && host.front() <= u'9';

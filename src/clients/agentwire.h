@@ -14,6 +14,10 @@ enum class AgentCommand { ShutDown, Restart };
 
 // The command's three bytes: its digit ("1" shut down, "2" restart) followed by CR LF.
 QByteArray agentCommandBytes(AgentCommand command);
+inline constexpr int kAgentCommandSize = 3;
+
+// The command that the first three bytes a connection carries stand for; nothing when they are no command.
+std::optional<AgentCommand> agentCommandFrom(const QByteArray &opening);
 
 // How the text of Clients_ip is taken: text beginning with a digit is a dotted IPv4 address, anything else
 // a host name to resolve.

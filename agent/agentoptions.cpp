@@ -1,0 +1,92 @@
+#include "agentoptions.h"
+
+#include "clients/agentwire.h"
+
+#include <QCommandLineParser>
+
+namespace ktv {
+
+namespace {
+
+const QString kPort = QStringLiteral("port");
+const QString kOnShutdown = QStringLiteral("on-shutdown");
+const QString kOnRestart = QStringLiteral("on-restart");
+const QString kAllow = QStringLiteral("allow");
+const QString kIdle = QStringLiteral("idle");
+
+// A whole number from low to high written in decimal, or nothing.
+std::optional<int> number(const QString &text, int low, int high)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!ok || value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+AgentOptions parseAgentOptions(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Client agent for a room PC: takes the cashier program's restart and shut-down commands."));
+    const QCommandLineOption help = parser.addHelpOption();
+    parser.addOptions({
+        {kPort, QStringLiteral("TCP port to listen on (886)."), QStringLiteral("PORT"), QStringLiteral("886")},
+        {kOnShutdown,
+         QStringLiteral("Command line run for a shut-down command; without it the command is only logged."),
+         QStringLiteral("CMD")},
+        {kOnRestart, QStringLiteral("Command line run for a restart command; without it the command is only logged."),
+         QStringLiteral("CMD")},
+        {kAllow, QStringLiteral("Take commands only from these IPv4 addresses (the cashier PCs)."),
+         QStringLiteral("ADDR[,ADDR...]")},
+        {kIdle, QStringLiteral("Close a connection that has brought no command after this many seconds (10)."),
+         QStringLiteral("SECONDS"), QStringLiteral("10")},
+    });
+
+    AgentOptions options;
+    options.helpText = parser.helpText();
+    if (!parser.parse(arguments)) {
+        options.error = parser.errorText();
+        return options;
+    }
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        options.help = true;
+        return options;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        options.error = QStringLiteral("unexpected argument “%1”").arg(parser.positionalArguments().first());
+        return options;
+    }
+
+    AgentSettings &settings = options.settings;
+    const std::optional<int> port = number(parser.value(kPort), 1, 65535);
+    if (!port) {
+        options.error = QStringLiteral("--port: “%1” is no port number (1 to 65535)").arg(parser.value(kPort));
+        return options;
+    }
+    settings.port = quint16(*port);
+    const std::optional<int> idle = number(parser.value(kIdle), 1, 3600);
+    if (!idle) {
+        options.error = QStringLiteral("--idle: “%1” is no number of seconds (1 to 3600)").arg(parser.value(kIdle));
+        return options;
+    }
+    settings.idleSeconds = *idle;
+    settings.onShutdown = parser.value(kOnShutdown).trimmed();
+    settings.onRestart = parser.value(kOnRestart).trimmed();
+    for (const QString &list : parser.values(kAllow)) {
+        for (const QString &item : list.split(u',', Qt::SkipEmptyParts)) {
+            // Four dotted parts, read as the cashier program reads Clients_ip: no short forms.
+            const std::optional<quint32> address = parseDottedAddress(item.trimmed());
+            if (!address) {
+                options.error = QStringLiteral("--allow: “%1” is no IPv4 address").arg(item.trimmed());
+                return options;
+            }
+            settings.allowed.append(QHostAddress(*address));
+        }
+    }
+    return options;
+}
+
+} // namespace ktv
