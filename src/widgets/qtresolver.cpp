@@ -8,8 +8,8 @@ namespace ktv {
 void QtHostResolver::lookUp(const QString &name, QObject *receiver, Answer answer)
 {
     // Qt delivers the result in the receiver's thread and drops it when the receiver is gone; a lookup the
-    // system never answers only keeps one of Qt's lookup threads busy.
-    QHostInfo::lookupHost(name, receiver, [answer = std::move(answer)](const QHostInfo &info) {
+    // system never answers keeps one of Qt's lookup threads busy, and one still queued is taken off.
+    const int id = QHostInfo::lookupHost(name, receiver, [answer = std::move(answer)](const QHostInfo &info) {
         QList<quint32> addresses;
         for (const QHostAddress &address : info.addresses()) {
             if (address.protocol() == QAbstractSocket::IPv4Protocol)
@@ -17,6 +17,7 @@ void QtHostResolver::lookUp(const QString &name, QObject *receiver, Answer answe
         }
         answer(addresses);
     });
+    QObject::connect(receiver, &QObject::destroyed, [id] { QHostInfo::abortHostLookup(id); });
 }
 
 } // namespace ktv
