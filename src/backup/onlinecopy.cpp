@@ -44,7 +44,12 @@ CopyTarget reserveBackup(const QString &dataFolder, BackupKind kind, const QDate
         QFile part(target.partPath);
         if (part.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return target;
-        if (!part.exists())
+        // Another backup of the same second holds this number (or has just renamed or dropped its part).
+        if (part.exists() || QFileInfo::exists(target.finalPath))
+            continue;
+        if (part.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return target;
+        if (!part.exists() && !QFileInfo::exists(target.finalPath))
             throw StoreError(
                 QStringLiteral("无法在备份文件夹中写入文件 %1：%2").arg(shown(target.partPath), part.errorString()));
     }
