@@ -1,8 +1,8 @@
 #include "appfixture.h"
 
 #include "about/aboutdialog.h"
-#include "store/maintenance/databaseinit.h"
-#include "store/maintenance/emptytables.h"
+#include "maintenance/databaseinit.h"
+#include "maintenance/emptytables.h"
 #include "store/storeerror.h"
 #include "visits/formopenroom.h"
 #include "widgets/dbgrid.h"

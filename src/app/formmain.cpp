@@ -17,8 +17,8 @@
 #include "members/formcustomerslocate.h"
 #include "members/formopenroomhistory.h"
 #include "members/formyhzc.h"
+#include "maintenance/databaseinit.h"
 #include "reports/formreports.h"
-#include "store/maintenance/databaseinit.h"
 #include "roomactions.h"
 #include "runningcharges.h"
 
