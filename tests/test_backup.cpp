@@ -9,8 +9,8 @@
 #include "backup/restore.h"
 #include "backup/restoreatexit.h"
 #include "backup/sqlitefile.h"
-#include "store/maintenance/databaseinit.h"
-#include "store/maintenance/emptytables.h"
+#include "maintenance/databaseinit.h"
+#include "maintenance/emptytables.h"
 #include "store/storeerror.h"
 
 #include <QDirIterator>

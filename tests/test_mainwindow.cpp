@@ -1,16 +1,67 @@
 #include "appfixture.h"
 
 #include "app/apptitle.h"
+#include "app/membertidying.h"
 #include "board/roomstate.h"
 
 #include <QAction>
 #include <QMenuBar>
 #include <QDialog>
 #include <QTimer>
+#include <QSqlRecord>
 #include <QToolButton>
 #include <QtTest>
 
 using namespace ktv;
+
+namespace {
+
+// The member tidying as one walk over the shared member cursor, a record at a time: the start's tidying
+// must leave the table and the cursor exactly as this does.
+void tidyByWalking(Cursor &members, const QDateTime &now)
+{
+    members.first();
+    while (!members.eof()) {
+        if (members.isNull(QStringLiteral("Customers_name"))) {
+            members.remove();
+            continue;
+        }
+        if (members.isNull(QStringLiteral("Customers_zjxfsj"))) {
+            members.edit();
+            members.setValue(QStringLiteral("Customers_zjxfsj"), now);
+            members.post();
+        }
+        members.next();
+    }
+}
+
+// Nameless ones (null and empty), some with times; unstamped ones with and without a registration date;
+// members that need nothing, first and last among them.
+void addMixedMembers(ktv::Database &db)
+{
+    db.run(QStringLiteral(
+        "INSERT INTO Customers (Customers_id, Customers_name, Customers_zcsj, Customers_zjxfsj, Customers_ljxf) "
+        "VALUES ('007', '丁', '2020-02-02', '2025-01-01 10:00:00.000', 5), ('001', '甲', NULL, NULL, 1), "
+        "('002', NULL, '2020-01-01', NULL, 2), ('003', '', NULL, '2025-01-01 10:00:00.000', 3), "
+        "('004', '乙', NULL, '2024-06-01 09:30:00.000', 4), ('005', '丙', '2019-05-05', NULL, 6), "
+        "('006', NULL, NULL, NULL, 7), ('008', '戊', '2021-03-03', '2025-02-02 22:00:00.000', 8), "
+        "('009', NULL, NULL, '2025-01-01 10:00:00.000', 9)"));
+}
+
+QStringList rowsOf(ktv::Database &db)
+{
+    QStringList rows;
+    QSqlQuery q = db.run(QStringLiteral("SELECT rowid, * FROM Customers ORDER BY rowid"));
+    while (q.next()) {
+        QStringList values;
+        for (int i = 0; i < q.record().count(); ++i)
+            values << (q.isNull(i) ? QStringLiteral("<null>") : q.value(i).toString());
+        rows << values.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+} // namespace
 
 class MainWindowTest : public QObject
 {
@@ -21,6 +72,7 @@ private slots:
     void captionsCarryNoApplicationTitle();
     void tidyingDeletesNamelessAndStampsLastVisit();
     void emptyMemberTableStartsNormally();
+    void tidyingMatchesTheWalk();
     void missingDataFolderShowsNoWindow();
     void refreshPaintsFromRoomTable();
     void roomPicturesLeaveOutTheirBackground();
@@ -120,6 +172,28 @@ void MainWindowTest::emptyMemberTableStartsNormally()
     QVERIFY(f.data().TableCustomers->isEmpty());
     QCOMPARE(f.button(QStringLiteral("101"))->captionColor(), roomstate::inUseColor);
     QVERIFY(f.services.dialogs.all().isEmpty());
+}
+
+void MainWindowTest::tidyingMatchesTheWalk()
+{
+    ScriptedClock clock;
+    StoreFixture walked, tidied;
+    addMixedMembers(*walked.db);
+    addMixedMembers(*tidied.db);
+    TDataModule1 walkedData(*walked.db, clock);
+    TDataModule1 tidiedData(*tidied.db, clock);
+
+    tidyByWalking(*walkedData.TableCustomers, clock.now());
+    tidyMembers(*tidiedData.TableCustomers, clock.now());
+
+    QCOMPARE(rowsOf(*tidied.db), rowsOf(*walked.db));
+    QCOMPARE(rowsOf(*tidied.db).size(), 5);
+    Cursor &a = *walkedData.TableCustomers;
+    Cursor &b = *tidiedData.TableCustomers;
+    QCOMPARE(b.text(QStringLiteral("Customers_id")), a.text(QStringLiteral("Customers_id")));
+    QCOMPARE(b.recordCount(), a.recordCount());
+    QCOMPARE(b.eof(), a.eof());
+    QCOMPARE(b.bof(), a.bof());
 }
 
 void MainWindowTest::missingDataFolderShowsNoWindow()

@@ -1,4 +1,5 @@
 #include "apptitle.h"
+#include "checkdata.h"
 #include "formmain.h"
 #include "startup.h"
 
@@ -70,6 +71,11 @@ int main(int argc, char *argv[])
         return printReport(argc, argv, options);
     if (options.backup || !options.restoreFile.isEmpty())
         return backupVerbs(argc, argv, options);
+    if (options.check) {
+        QCoreApplication app(argc, argv);
+        QTextStream out(stdout);
+        return ktv::checkVenueData(options.dataFolder, out);
+    }
 
     QApplication app(argc, argv);
     ktv::setApplicationTitle();

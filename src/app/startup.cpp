@@ -15,16 +15,19 @@
 #include "store/database.h"
 #include "store/datamodule.h"
 #include "store/demodata.h"
+#include "store/integritycheck.h"
 #include "store/storeerror.h"
 #include "widgets/platform.h"
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QTimer>
 
 namespace ktv {
 
 Program::~Program()
 {
+    check.reset(); // waits for a check still reading the file
     // Windows go first: they hold cursors on the database.
     main.reset();
     data.reset();
@@ -55,7 +58,9 @@ StartOptions parseStartOptions(const QStringList &arguments)
     const QCommandLineOption restore(QStringLiteral("restore"),
                                      QStringLiteral("Restore the venue database from FILE and stop."),
                                      QStringLiteral("FILE"));
-    parser.addOptions({dataDir, createData, demo, report, from, to, csv, backup, restore});
+    const QCommandLineOption check(QStringLiteral("check"),
+                                   QStringLiteral("Check every page of the database in the data folder and stop."));
+    parser.addOptions({dataDir, createData, demo, report, from, to, csv, backup, restore, check});
     StartOptions options;
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
@@ -74,8 +79,28 @@ StartOptions parseStartOptions(const QStringList &arguments)
     options.csv = parser.isSet(csv);
     if (options.report.isEmpty() && (parser.isSet(from) || parser.isSet(to) || options.csv))
         options.error = QStringLiteral("--from, --to and --csv go with --report");
+    options.check = parser.isSet(check);
+    if (options.check && !options.createFolder.isEmpty())
+        options.error = QStringLiteral("--check checks an existing data folder; leave out --create-data");
     return options;
 }
+
+namespace {
+
+// The full check reads the whole file: it starts once the event loop runs, so never before the main window
+// shows, and reports damage through the error display.
+void startCheckWhenShown(Program &program, Dialogs &dialogs)
+{
+    program.check = std::make_unique<BackgroundCheck>(Database::fileNameIn(program.db->folder()));
+    BackgroundCheck *check = program.check.get();
+    QObject::connect(check, &BackgroundCheck::finished, program.main.get(), [check, &dialogs] {
+        if (!check->message().isEmpty())
+            dialogs.showError(check->message());
+    });
+    QTimer::singleShot(0, check, &BackgroundCheck::start);
+}
+
+} // namespace
 
 std::unique_ptr<Program> startProgram(const QString &folder, const Platform &platform, QString *error)
 {
@@ -120,6 +145,7 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
     }
     program->db->watchOtherWriters(500);
     program->dailyBackup = startDailyBackup(folder, platform);
+    startCheckWhenShown(*program, platform.dialogs);
     return program;
 }
 

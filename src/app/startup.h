@@ -8,6 +8,7 @@
 namespace ktv {
 
 class BackupJob;
+class BackgroundCheck;
 class Clock;
 class Database;
 class FolderLock;
@@ -23,6 +24,9 @@ struct Program
     std::unique_ptr<TDataModule1> data;
     std::unique_ptr<TFormMain> main;
     std::unique_ptr<BackupJob> dailyBackup; // the automatic backup started after start-up, if one was due
+    // The full check of the database file, started once the main window shows; damage is shown by the
+    // error display. A window that reports on the data (the backups) reads it and connects to its finished().
+    std::unique_ptr<BackgroundCheck> check;
     ~Program();
 };
 
@@ -37,6 +41,7 @@ struct StartOptions
     bool csv = false;
     bool backup = false;  // set: write a backup of the data folder's database and stop
     QString restoreFile;  // set: restore the data folder's database from this file and stop
+    bool check = false;   // check the database in dataFolder instead of starting
     QString error;        // set when the command line could not be read
 };
 

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QThread;
+
+namespace ktv {
+
+// The full check of a venue database file: every page of every table and index read and checked, on a
+// connection of its own, so that it may run on any thread.
+struct FileCheck
+{
+    enum class Outcome { Ok, Damaged, Unreadable };
+    Outcome outcome = Outcome::Ok;
+    QStringList problems; // what the check found, one line each, or why the file could not be checked
+};
+
+enum class CheckDepth {
+    Pages,  // every page and record (SQLite's quick_check)
+    Indexes // also every index entry against its record (integrity_check): slower, for --check
+};
+
+FileCheck checkDatabaseFile(const QString &fileName, CheckDepth depth);
+
+// The check of the venue database that runs after the main window shows, on a thread and a connection of
+// its own, so that it never holds up the cashier. Anything that shows its result (the error display at
+// start, a backup window) reads state() and connects to finished().
+class BackgroundCheck : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State { Waiting, Running, Ok, Damaged, Unreadable };
+
+    explicit BackgroundCheck(const QString &fileName, QObject *parent = nullptr);
+    ~BackgroundCheck() override; // waits for a check still running
+
+    void start(); // once; the result arrives through finished() on this object's thread
+    State state() const { return m_state; }
+    QString fileName() const { return m_fileName; }
+    const FileCheck &result() const { return m_result; }
+    // For the cashier: what is damaged and what to do; empty unless the check found damage or could not run.
+    QString message() const;
+
+signals:
+    void finished();
+
+private:
+    QString m_fileName;
+    State m_state = State::Waiting;
+    FileCheck m_result;
+    QThread *m_thread = nullptr;
+};
+
+} // namespace ktv

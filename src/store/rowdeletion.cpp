@@ -1,0 +1,70 @@
+#include "rowdeletion.h"
+
+#include "database.h"
+#include "fielddef.h"
+#include "storeerror.h"
+
+#include <limits>
+
+namespace ktv {
+
+namespace {
+
+constexpr int kBatch = 2000;
+
+QString also(const QString &condition)
+{
+    return condition.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(condition);
+}
+
+void bindAll(QSqlQuery &query, const QVariantList &range, const QVariantList &binds)
+{
+    int i = 0;
+    for (const QVariant &v : range + binds)
+        query.bindValue(i++, v);
+}
+
+} // namespace
+
+qint64 countRows(Database &db, const TableDef &table, const QString &condition, const QVariantList &binds)
+{
+    QSqlQuery query = db.run(QStringLiteral("SELECT count(*) FROM \"%1\" WHERE 1%2").arg(table.name, also(condition)),
+                             binds);
+    return query.next() ? query.value(0).toLongLong() : 0;
+}
+
+qint64 deleteRows(Database &db, const TableDef &table, const QString &condition, const QVariantList &binds,
+                  const std::function<void(qint64)> &progress)
+{
+    if (!db.inTransaction())
+        throw StoreError(QStringLiteral("清空 %1 必须在一个事务中进行").arg(table.fileName));
+    // Each batch ends at the row kBatch rows on: both statements walk the table's own key from where the
+    // last batch stopped, never from its start.
+    QSqlQuery bound = db.prepare(
+        QStringLiteral("SELECT rowid FROM \"%1\" WHERE rowid > ?%2 ORDER BY rowid LIMIT 1 OFFSET %3")
+            .arg(table.name, also(condition))
+            .arg(kBatch - 1));
+    QSqlQuery remove = db.prepare(
+        QStringLiteral("DELETE FROM \"%1\" WHERE rowid > ? AND rowid <= ?%2").arg(table.name, also(condition)));
+    qint64 from = std::numeric_limits<qint64>::min();
+    qint64 deleted = 0;
+    for (;;) {
+        bindAll(bound, {from}, binds);
+        db.exec(bound);
+        const bool full = bound.next();
+        const qint64 to = full ? bound.value(0).toLongLong() : std::numeric_limits<qint64>::max();
+        bound.finish();
+
+        bindAll(remove, {from, to}, binds);
+        db.exec(remove);
+        deleted += remove.numRowsAffected();
+        remove.finish();
+        if (progress)
+            progress(deleted);
+        if (!full)
+            return deleted;
+        from = to;
+    }
+}
+
+} // namespace ktv
