@@ -35,12 +35,13 @@ private slots:
     void passwordAndWarning();
     void clearingMembersKeepsReservedOne();
     void clearingRoomsSetsThemFree();
-    void refusedSaveEndsTheWalk();
+    void refusedSaveLeavesEveryRoom();
     void clearingVisitsKeepsSerialNumbers();
     void gridFocusRebindsNavigator();
     void enterInGridClearsNothing();
     void clearingReachesRecordsPostedElsewhere();
-    void refusedDeleteEndsTheWalk();
+    void refusedDeleteLeavesEveryVisit();
+    void refusedDeleteInALaterBatchLeavesEveryLine();
     void helpMenuEntries();
 };
 
@@ -162,7 +163,7 @@ void MaintenanceTest::clearingVisitsKeepsSerialNumbers()
     QCOMPARE(visits.integer(QStringLiteral("Openroom_Lishui")), 6);
 }
 
-void MaintenanceTest::refusedSaveEndsTheWalk()
+void MaintenanceTest::refusedSaveLeavesEveryRoom()
 {
     AppFixture f;
     for (int i = 1; i <= 4; ++i)
@@ -185,10 +186,12 @@ void MaintenanceTest::refusedSaveEndsTheWalk()
             flags << q.value(0).toString();
         return flags;
     };
-    QCOMPARE(used(), (QStringList{tables::no, tables::no, tables::yes, tables::yes}));
+    // All or nothing: the rooms before the refused one are in use as they were.
+    QCOMPARE(used(), QStringList(4, tables::yes));
+    QCOMPARE(rooms.text(QStringLiteral("Room_used")), tables::yes);
 
     rooms.setBeforePost({});
-    button->click(); // clicking again finishes the clearing
+    button->click();
     QCOMPARE(used(), QStringList(4, tables::no));
 }
 
@@ -284,7 +287,7 @@ void MaintenanceTest::clearingReachesRecordsPostedElsewhere()
     QCOMPARE(visit.value(1).toString(), QStringLiteral("102"));
 }
 
-void MaintenanceTest::refusedDeleteEndsTheWalk()
+void MaintenanceTest::refusedDeleteLeavesEveryVisit()
 {
     AppFixture f;
     for (int i = 0; i < 5; ++i)
@@ -294,22 +297,49 @@ void MaintenanceTest::refusedDeleteEndsTheWalk()
     f.start();
     TFormEmptyTable window(f.data(), f.services.platform());
     auto *button = window.findChild<QPushButton *>(QStringLiteral("BitBtn6"));
-    auto serials = [&] {
-        QList<int> left;
-        QSqlQuery q = f.db->run(QStringLiteral("SELECT Openroom_Lishui FROM Openroom ORDER BY 1"));
-        while (q.next())
-            left << q.value(0).toInt();
-        return left;
-    };
     button->click();
     QCOMPARE(f.services.dialogs.errors().size(), 1);
     QVERIFY(f.services.dialogs.errors().first().contains(QStringLiteral("visit 3 is locked")));
-    QCOMPARE(serials(), (QList<int>{3, 4, 5}));
+    QCOMPARE(f.count(QStringLiteral("Openroom")), 5);
+    QCOMPARE(f.data().TableOpenroom->recordCount(), 5);
 
     f.db->run(QStringLiteral("DROP TRIGGER keep_three"));
-    button->click(); // clicking again finishes the clearing
-    QCOMPARE(serials(), QList<int>{});
+    button->click();
+    QCOMPARE(f.count(QStringLiteral("Openroom")), 0);
+    QVERIFY(f.data().TableOpenroom->isEmpty());
     QCOMPARE(f.services.dialogs.errors().size(), 1);
+}
+
+void MaintenanceTest::refusedDeleteInALaterBatchLeavesEveryLine()
+{
+    // Enough lines for several batches and the progress window; the refused one comes after whole batches
+    // have gone.
+    AppFixture f;
+    f.db->run(QStringLiteral("INSERT INTO Callpear (Openroom_lishu, Pear_id) WITH RECURSIVE n(i) AS "
+                             "(SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 7000) SELECT i / 3, 'D001' FROM n"));
+    f.db->run(QStringLiteral("CREATE TRIGGER keep_line BEFORE DELETE ON Callpear WHEN old.Callpear_id = 6500 "
+                             "BEGIN SELECT RAISE(ABORT, 'line 6500 is locked'); END"));
+    f.start();
+    TFormEmptyTable window(f.data(), f.services.platform());
+    window.show();
+    auto *button = window.findChild<QPushButton *>(QStringLiteral("BitBtn5"));
+    bool progressShown = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this,
+            [&] { progressShown = progressShown || window.findChild<QWidget *>(QStringLiteral("ClearingProgress")); });
+    watch.start(0);
+    button->click();
+    watch.stop();
+    QVERIFY(progressShown);
+    QCOMPARE(f.services.dialogs.errors().size(), 1);
+    QVERIFY(f.services.dialogs.errors().first().contains(QStringLiteral("line 6500 is locked")));
+    QCOMPARE(f.count(QStringLiteral("Callpear")), 7000);
+    QCOMPARE(f.data().TableCallpear->recordCount(), 7000);
+
+    f.db->run(QStringLiteral("DROP TRIGGER keep_line"));
+    button->click();
+    QCOMPARE(f.count(QStringLiteral("Callpear")), 0);
+    QVERIFY(f.data().TableCallpear->isEmpty());
 }
 
 QTEST_MAIN(MaintenanceTest)

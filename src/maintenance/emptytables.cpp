@@ -1,7 +1,11 @@
 #include "emptytables.h"
 
+#include "clearingprogress.h"
+
 #include "store/cursor.h"
+#include "store/database.h"
 #include "store/datamodule.h"
+#include "store/rowdeletion.h"
 #include "store/tables.h"
 #include "widgets/dbgrid.h"
 #include "widgets/screenparts.h"
@@ -16,31 +20,21 @@ namespace {
 
 const QString kReservedMember = QStringLiteral("000");
 
-// Every walk starts from the first record of the table as it is now: the shared cursor is re-read first, so
-// that records other cursors or the client PCs posted since it last read the table are cleared too. A record
-// the store refuses to delete or save ends the walk; a refused change is dropped rather than left pending, so
-// whichever screen next moves the shared cursor does not try it again.
-template <typename Walk>
-void walkFromFirst(Cursor &cursor, Walk walk)
+// Each clearing is one transaction: a record the store refuses to delete or save ends it with the store's
+// message and leaves the table as it was. A pending change of the manager's is saved before it starts; a
+// refused change is dropped rather than left pending, so that whichever screen next moves the shared cursor
+// does not try it again. The cursor is left at the end of what the table holds now.
+template <typename Clearing>
+void inOneTransaction(Cursor &cursor, Clearing clearing)
 {
-    cursor.refresh(); // saves a pending change of the manager's before the walk starts
-    try {
-        cursor.first();
-        walk();
-        cursor.checkBrowseMode();
-    } catch (...) {
-        cursor.cancel();
-        throw;
+    cursor.checkBrowseMode();
+    {
+        Transaction tx(cursor.database(), {&cursor});
+        clearing();
+        tx.commit();
     }
-}
-
-// Deletes records one by one until none is left; the table and its serial numbers stay.
-void deleteAll(Cursor &cursor)
-{
-    walkFromFirst(cursor, [&] {
-        while (!cursor.isEmpty())
-            cursor.remove();
-    });
+    cursor.refresh();
+    cursor.last();
 }
 
 } // namespace
@@ -136,27 +130,32 @@ void TFormEmptyTable::BitBtn1Click()
 {
     // The reserved member stays, stamped with the moment of the clearing; every other member goes.
     Cursor &members = *m_data.TableCustomers;
-    walkFromFirst(members, [&] {
-        while (!members.eof()) {
-            if (members.text(QStringLiteral("Customers_id")) == kReservedMember) {
-                members.edit();
-                members.setValue(QStringLiteral("Customers_zjxfsj"), m_platform.clock.now());
-                members.next(); // stores it, through the shared cursor's before-post rule
-            } else {
-                members.remove();
-            }
+    inOneTransaction(members, [&] {
+        const QString others = QStringLiteral("Customers_id IS NOT ?");
+        deleteWithProgress(members, others, {kReservedMember});
+        members.refresh();
+        if (members.locate(QStringLiteral("Customers_id"), kReservedMember)) {
+            members.edit();
+            members.setValue(QStringLiteral("Customers_zjxfsj"), m_platform.clock.now());
+            members.post(); // through the shared cursor's before-post rule
         }
     });
 }
 
 void TFormEmptyTable::BitBtn2Click()
 {
+    // Room by room through the shared cursor, so that its before-post rules run for each room.
     Cursor &rooms = *m_data.Tableroom;
-    walkFromFirst(rooms, [&] {
-        for (; !rooms.eof(); rooms.next()) {
+    inOneTransaction(rooms, [&] {
+        rooms.refresh(); // every room stored now, whoever added it
+        ClearingProgress progress(rooms.table().fileName, rooms.recordCount(), this);
+        qint64 done = 0;
+        for (rooms.first(); !rooms.eof(); rooms.next()) {
             rooms.edit();
             rooms.setValue(QStringLiteral("Room_used"), tables::no);
+            progress.advance(++done);
         }
+        rooms.checkBrowseMode();
     });
 }
 
@@ -167,5 +166,18 @@ void TFormEmptyTable::BitBtn4Click() { deleteAll(*m_data.TablePear); }
 void TFormEmptyTable::BitBtn5Click() { deleteAll(*m_data.TableCallpear); }
 
 void TFormEmptyTable::BitBtn6Click() { deleteAll(*m_data.TableOpenroom); }
+
+// The table itself stays, and so does its counter: serial numbers go on after the highest one issued.
+void TFormEmptyTable::deleteAll(Cursor &cursor)
+{
+    inOneTransaction(cursor, [&] { deleteWithProgress(cursor, {}, {}); });
+}
+
+void TFormEmptyTable::deleteWithProgress(Cursor &cursor, const QString &condition, const QVariantList &binds)
+{
+    Database &db = cursor.database();
+    ClearingProgress progress(cursor.table().fileName, countRows(db, cursor.table(), condition, binds), this);
+    deleteRows(db, cursor.table(), condition, binds, [&progress](qint64 done) { progress.advance(done); });
+}
 
 } // namespace ktv

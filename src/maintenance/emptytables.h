@@ -3,16 +3,19 @@
 #include "widgets/platform.h"
 
 #include <QDialog>
+#include <QVariant>
 
 class QGridLayout;
 
 namespace ktv {
 
+class Cursor;
 class DBNavigator;
 class TDataModule1;
 
 // Database maintenance: the six tables side by side on the shared cursors, and one button per table that
-// empties it (the reserved member "000" stays) or, for the rooms, sets every room free.
+// empties it (the reserved member "000" stays) or, for the rooms, sets every room free. Each clearing is
+// one transaction, with a progress window when it has more than about a thousand records.
 class TFormEmptyTable : public QDialog
 {
     Q_OBJECT
@@ -30,6 +33,8 @@ public:
 
 private:
     void addButton(int number, const QString &caption, void (TFormEmptyTable::*handler)());
+    void deleteAll(Cursor &cursor);
+    void deleteWithProgress(Cursor &cursor, const QString &condition, const QVariantList &binds);
 
     TDataModule1 &m_data;
     Platform m_platform;
