@@ -2,6 +2,7 @@
 
 #include "store/cursor.h"
 #include "store/database.h"
+#include "store/storeerror.h"
 #include "store/tables.h"
 
 #include <QTemporaryDir>
@@ -53,3 +54,14 @@ struct StoreFixture
         return q.next() ? q.value(0).toInt() : -1;
     }
 };
+
+// Why a start refuses the data folder, or an empty text when it opens it.
+inline QString openError(const QString &folder)
+{
+    try {
+        ktv::Database::open(folder);
+    } catch (const ktv::StoreError &e) {
+        return e.message();
+    }
+    return {};
+}

@@ -21,16 +21,6 @@ public:
     QDateTime now() const override { return moment; }
 };
 
-QString openError(const QString &folder)
-{
-    try {
-        Database::open(folder);
-    } catch (const StoreError &e) {
-        return e.message();
-    }
-    return {};
-}
-
 // Run as a second process: writes client PC records as an agent would, while the test writes too.
 int writeClientsAsAgent(const QString &folder, int rounds)
 {

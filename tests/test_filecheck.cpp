@@ -2,7 +2,6 @@
 
 #include "app/checkdata.h"
 #include "store/integritycheck.h"
-#include "store/storeerror.h"
 
 #include <QFile>
 #include <QSet>
@@ -89,16 +88,6 @@ QString folderOf(StoreFixture &f, int what)
     return what == MissingFolder ? QDir(f.folder()).filePath(QStringLiteral("missing")) : f.folder();
 }
 
-QString startError(const QString &folder)
-{
-    try {
-        Database::open(folder);
-    } catch (const StoreError &e) {
-        return e.message();
-    }
-    return {};
-}
-
 } // namespace
 
 class FileCheckTest : public QObject
@@ -140,7 +129,7 @@ void FileCheckTest::startRefusalsAndCheckVerb()
         return;
     const QString folder = folderOf(f, damage);
 
-    const QString refused = startError(folder);
+    const QString refused = openError(folder);
     if (startRefusal.isEmpty())
         QVERIFY2(refused.isEmpty(), qPrintable(refused));
     else
