@@ -9,12 +9,14 @@ namespace ktv {
 void tidyMembers(Cursor &members, const QDateTime &now)
 {
     members.checkBrowseMode();
+    qint64 changed = 0;
     {
         Transaction tx(members.database(), {&members});
-        tidyMemberRecords(members.database(), now);
+        changed = tidyMemberRecords(members.database(), now);
         tx.commit();
     }
-    members.refresh();
+    if (changed > 0) // most evenings nothing: the cursor's view is as it was read
+        members.refresh();
     members.last();
 }
 

@@ -30,13 +30,13 @@ FileCheck runCheck(QSqlDatabase &conn, const QString &fileName, CheckDepth depth
     conn.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
     if (!QFileInfo(fileName).isFile() || !conn.open()) {
         check.outcome = FileCheck::Outcome::Unreadable;
-        check.problems << (QFileInfo(fileName).isFile() ? conn.lastError().text()
-                                                        : QStringLiteral("找不到数据库文件"));
+        check.problems << (QFileInfo(fileName).isFile() ? conn.lastError().text() : QStringLiteral("找不到数据库文件"));
         return check;
     }
     QSqlQuery query(conn);
     query.setForwardOnly(true);
-    const QString pragma = depth == CheckDepth::Indexes ? QStringLiteral("integrity_check") : QStringLiteral("quick_check");
+    const QString pragma =
+        depth == CheckDepth::Indexes ? QStringLiteral("integrity_check") : QStringLiteral("quick_check");
     if (!query.exec(QStringLiteral("PRAGMA %1(%2)").arg(pragma).arg(kProblemsShown))) {
         check.outcome = FileCheck::Outcome::Unreadable;
         check.problems << (query.lastError().databaseText().isEmpty() ? query.lastError().text()
