@@ -9,15 +9,12 @@ namespace ktv {
 void tidyMembers(Cursor &members, const QDateTime &now)
 {
     members.checkBrowseMode();
-    qint64 changed = 0;
     {
         Transaction tx(members.database(), {&members});
-        changed = tidyMemberRecords(members.database(), now);
+        tidyMemberRecords(members.database(), now);
         tx.commit();
     }
-    if (changed > 0) // most evenings nothing: the cursor's view is as it was read
-        members.refresh();
-    members.last();
+    members.last(); // re-reads the view first when the tidying changed a member
 }
 
 } // namespace ktv

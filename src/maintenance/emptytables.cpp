@@ -33,8 +33,7 @@ void inOneTransaction(Cursor &cursor, Clearing clearing)
         clearing();
         tx.commit();
     }
-    cursor.refresh();
-    cursor.last();
+    cursor.last(); // re-reads the view first: the table changed under it
 }
 
 } // namespace
@@ -133,7 +132,6 @@ void TFormEmptyTable::BitBtn1Click()
     inOneTransaction(members, [&] {
         const QString others = QStringLiteral("Customers_id IS NOT ?");
         deleteWithProgress(members, others, {kReservedMember});
-        members.refresh();
         if (members.locate(QStringLiteral("Customers_id"), kReservedMember)) {
             members.edit();
             members.setValue(QStringLiteral("Customers_zjxfsj"), m_platform.clock.now());

@@ -76,10 +76,6 @@ QString headerProblem(const QString &fileName)
 
 } // namespace
 
-QString Database::namelessMember() { return QStringLiteral("Customers_name IS NULL OR Customers_name = ''"); }
-
-QString Database::unstampedMember() { return QStringLiteral("Customers_zjxfsj IS NULL"); }
-
 QString Database::fileNameIn(const QString &folder) { return QDir(folder).filePath(QStringLiteral("ktv.db")); }
 
 QString Database::defaultFolder()
@@ -134,7 +130,6 @@ std::unique_ptr<Database> Database::open(const QString &folder)
 {
     std::unique_ptr<Database> db = openValidated(folder);
     db->configure();
-    db->migrate();
     return db;
 }
 
@@ -211,26 +206,6 @@ void Database::validate()
             }
         }
     }
-    m_foundVersion = found;
-}
-
-void Database::migrate()
-{
-    if (m_foundVersion >= schemaVersion)
-        return;
-    Transaction tx(*this);
-    createLaterIndexes();
-    run(QStringLiteral("PRAGMA user_version=%1").arg(schemaVersion));
-    tx.commit();
-}
-
-void Database::createLaterIndexes()
-{
-    // The members the start-up tidying changes, so that it reads only them however many members there are.
-    run(QStringLiteral("CREATE INDEX IF NOT EXISTS members_nameless ON Customers (Customers_id) WHERE %1")
-            .arg(namelessMember()));
-    run(QStringLiteral("CREATE INDEX IF NOT EXISTS members_unstamped ON Customers (Customers_id) WHERE %1")
-            .arg(unstampedMember()));
 }
 
 void Database::createSchema()
@@ -258,7 +233,6 @@ void Database::createSchema()
     run(QStringLiteral("CREATE INDEX open_visits ON Openroom (Openroom_Lishui) WHERE Openroom_beizhu IS NOT '%1'")
             .arg(QStringLiteral("结清")));
     run(QStringLiteral("CREATE INDEX open_rooms ON room (Room_id) WHERE Room_used IS NOT '%1'").arg(tables::yes));
-    createLaterIndexes();
     run(QStringLiteral("PRAGMA user_version=%1").arg(schemaVersion));
     tx.commit();
 }

@@ -14,14 +14,13 @@ class Database : public QObject
 {
     Q_OBJECT
 public:
-    // 2: the partial indexes of the members the start-up tidying changes.
-    static constexpr int schemaVersion = 2;
+    static constexpr int schemaVersion = 1;
     static QString fileNameIn(const QString &folder);
     static QString defaultFolder();
 
     // Opens an existing venue database; never creates or alters one. Throws StoreError naming what is wrong.
     // Reads only the header, the schema and the ends of each table, so that it costs the same on any size of
-    // history; the whole file is read by checkDatabaseFile (integritycheck.h). Brings an older schema up to date.
+    // history; the whole file is read by checkDatabaseFile (integritycheck.h).
     static std::unique_ptr<Database> open(const QString &folder);
     // The same refusals as open, changing nothing: for checking a data folder.
     static void verify(const QString &folder);
@@ -49,9 +48,6 @@ public:
     void pollOtherWriters();
     // Looks for other connections' commits every interval, so that shown lists follow them.
     void watchOtherWriters(int intervalMs);
-    // The conditions of the members the start-up tidying deletes and stamps, written as their indexes are.
-    static QString namelessMember();
-    static QString unstampedMember();
 
 signals:
     // A table's version moved; cursors that are shown re-read soon, the others when next asked.
@@ -63,9 +59,7 @@ private:
     static std::unique_ptr<Database> openValidated(const QString &folder);
     void configure();
     void validate();
-    void migrate();
     void createSchema();
-    void createLaterIndexes();
 
     void begin();
     void commit();
@@ -75,7 +69,6 @@ private:
 
     QString m_folder;
     QString m_connectionName;
-    int m_foundVersion = 0;
     int m_depth = 0;
     bool m_failed = false;
     QHash<QString, quint64> m_versions;

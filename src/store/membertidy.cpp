@@ -6,17 +6,46 @@
 
 namespace ktv {
 
+namespace {
+
+// Written exactly as the partial indexes are, so that SQLite reads the indexes and not the table.
+const QString kNameless = QStringLiteral("Customers_name IS NULL OR Customers_name = ''");
+const QString kUnstamped = QStringLiteral("Customers_zjxfsj IS NULL");
+
+// A database made by an earlier release lacks the indexes: the first start makes them (one pass over the
+// members). They hold no data of their own, so the schema version stays and earlier releases open the file.
+void ensureTidyingIndexes(Database &db)
+{
+    QSqlQuery found = db.run(
+        QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN (?, ?)"),
+        {QStringLiteral("members_nameless"), QStringLiteral("members_unstamped")});
+    const bool present = found.next() && found.value(0).toInt() == 2;
+    found.finish();
+    if (present)
+        return;
+    db.run(QStringLiteral("CREATE INDEX IF NOT EXISTS members_nameless ON Customers (Customers_id) WHERE ") +
+           kNameless);
+    db.run(QStringLiteral("CREATE INDEX IF NOT EXISTS members_unstamped ON Customers (Customers_id) WHERE ") +
+           kUnstamped);
+}
+
+} // namespace
+
 qint64 tidyMemberRecords(Database &db, const QDateTime &now)
 {
+    ensureTidyingIndexes(db);
     const TableDef &members = tables::customers();
-    QSqlQuery nameless = db.run(QStringLiteral("DELETE FROM Customers WHERE ") + Database::namelessMember());
-    QSqlQuery unstamped =
-        db.run(QStringLiteral("UPDATE Customers SET Customers_zjxfsj = ?, Customers_zcsj = coalesce(Customers_zcsj, ?) "
-                              "WHERE ") +
-                   Database::unstampedMember(),
-               {fieldvalue::toSql(members.field(QStringLiteral("Customers_zjxfsj")), now),
-                fieldvalue::toSql(members.field(QStringLiteral("Customers_zcsj")), now.date())});
-    return nameless.numRowsAffected() + unstamped.numRowsAffected();
+    QSqlQuery nameless = db.run(QStringLiteral("DELETE FROM Customers WHERE ") + kNameless);
+    QSqlQuery unstamped = db.run(
+        QStringLiteral("UPDATE Customers SET Customers_zjxfsj = ?, Customers_zcsj = coalesce(Customers_zcsj, ?) "
+                       "WHERE ") +
+            kUnstamped,
+        {fieldvalue::toSql(members.field(QStringLiteral("Customers_zjxfsj")), now),
+         fieldvalue::toSql(members.field(QStringLiteral("Customers_zcsj")), now.date())});
+    const qint64 changed = nameless.numRowsAffected() + unstamped.numRowsAffected();
+    if (changed > 0)
+        db.noteWrite(members.name);
+    return changed;
 }
 
 } // namespace ktv

@@ -61,8 +61,11 @@ qint64 deleteRows(Database &db, const TableDef &table, const QString &condition,
         remove.finish();
         if (progress)
             progress(deleted);
-        if (!full)
+        if (!full) {
+            if (deleted > 0)
+                db.noteWrite(table.name); // the table's cursors re-read what they show
             return deleted;
+        }
         from = to;
     }
 }
