@@ -3,7 +3,11 @@
 #include "app/checkdata.h"
 #include "store/integritycheck.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QFile>
+#include <QLabel>
+#include <QTimer>
 #include <QSet>
 #include <QTextStream>
 #include <QtTest>
@@ -156,6 +160,18 @@ void FileCheckTest::damageFoundAfterStartIsShown()
     QCOMPARE(f.services.dialogs.errors().count(shown), 1);
     QVERIFY(shown.contains(QDir::toNativeSeparators(Database::fileNameIn(f.folder()))));
     QVERIFY(shown.contains(QStringLiteral("用最近的备份恢复数据库")));
+
+    // The backup window shows the same finding.
+    QString inWindow;
+    QTimer::singleShot(0, [&] {
+        QWidget *window = QApplication::activeModalWidget();
+        if (auto *label = window ? window->findChild<QLabel *>(QStringLiteral("LabelCheck")) : nullptr)
+            inWindow = label->text();
+        if (window)
+            window->close();
+    });
+    main.menuEntry(QStringLiteral("Backup"))->trigger();
+    QVERIFY2(inWindow.contains(shown), qPrintable(inWindow));
 }
 
 void FileCheckTest::soundFileShowsNothing()

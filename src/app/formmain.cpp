@@ -22,6 +22,8 @@
 #include "roomactions.h"
 #include "runningcharges.h"
 
+#include "store/integritycheck.h"
+
 #include "visits/formcallpear.h"
 #include "visits/formcloseroomandpay.h"
 #include "visits/formprintpaper.h"
@@ -133,7 +135,7 @@ void TFormMain::buildMenu()
     addEntry(system, "Reports", QStringLiteral("&T营业报表"));
     wire("Reports", [this] { showModal<TFormReports>(true); });
     addEntry(system, "Backup", QStringLiteral("&B备份与恢复"));
-    wire("Backup", [this] { showModal<TFormBackup>(); });
+    wire("Backup", [this] { showBackups(); });
 
     QMenu *help = addMenu("help", QStringLiteral("&H帮助"));
     addEntry(help, "guanyu", QStringLiteral("&A关于..."));
@@ -201,6 +203,34 @@ void TFormMain::attachScreens(TFormcallpear *drinks, TFormCloseroomandPay *check
     connect(checkIn, &ScreenWindow::closed, m_refresh, &QToolButton::click);
     checkOut->setReceiptOpener([this](QWidget *owner) { showReceipts(owner); });
     m_roomActions->setScreens(drinks, checkOut, checkIn);
+}
+
+// The backup window also shows the outcome of the full check of the database file run after start-up,
+// and follows it when it ends while the window is open.
+void TFormMain::showBackups()
+{
+    {
+        TFormBackup screen(m_data, m_platform, this);
+        if (const BackgroundCheck *check = m_check) {
+            auto show = [&screen, check] {
+                switch (check->state()) {
+                case BackgroundCheck::State::Waiting:
+                case BackgroundCheck::State::Running:
+                    screen.showCheckResult(QStringLiteral("正在进行……"));
+                    break;
+                case BackgroundCheck::State::Ok:
+                    screen.showCheckResult(QStringLiteral("正常"));
+                    break;
+                default:
+                    screen.showCheckResult(check->message());
+                }
+            };
+            show();
+            connect(check, &BackgroundCheck::finished, &screen, show);
+        }
+        screen.exec();
+    }
+    m_data.dropPending();
 }
 
 void TFormMain::showReceipts(QWidget *owner)

@@ -14,6 +14,7 @@ class RoomBoard;
 class ScreenWindow;
 class RoomActions;
 class RunningCharges;
+class BackgroundCheck;
 class TFormCloseroomandPay;
 class TFormOpenroom;
 class TFormcallpear;
@@ -44,6 +45,8 @@ public:
     TFormCloseroomandPay *checkOut() const { return m_checkOut; }
     TFormOpenroom *checkIn() const { return m_checkIn; }
     RunningCharges *runningCharges() const { return m_running; }
+    // The full check of the database file run after start-up, shown in the backup window.
+    void setIntegrityCheck(const BackgroundCheck *check) { m_check = check; }
 
 private:
     void buildMenu();
@@ -53,6 +56,7 @@ private:
     void attachScreen(const char *entry, ScreenWindow *screen);
     template <class Screen> void showModal(bool maximised = false);
     void showReceipts(QWidget *owner);
+    void showBackups();
 
     TDataModule1 &m_data;
     Platform m_platform;
@@ -61,6 +65,7 @@ private:
     QToolButton *m_refresh = nullptr;
     RoomActions *m_roomActions = nullptr;
     RunningCharges *m_running = nullptr;
+    const BackgroundCheck *m_check = nullptr;
     TFormcallpear *m_drinks = nullptr;
     TFormCloseroomandPay *m_checkOut = nullptr;
     TFormOpenroom *m_checkIn = nullptr;

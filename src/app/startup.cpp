@@ -93,6 +93,7 @@ void startCheckWhenShown(Program &program, Dialogs &dialogs)
 {
     program.check = std::make_unique<BackgroundCheck>(Database::fileNameIn(program.db->folder()));
     BackgroundCheck *check = program.check.get();
+    program.main->setIntegrityCheck(check);
     QObject::connect(check, &BackgroundCheck::finished, program.main.get(), [check, &dialogs] {
         if (!check->message().isEmpty())
             dialogs.showError(check->message());
