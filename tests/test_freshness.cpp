@@ -3,6 +3,7 @@
 #include "appfixture.h"
 
 #include "board/roomstate.h"
+#include "clients/formclientsview.h"
 #include "store/storeerror.h"
 #include "visits/formcloseroomandpay.h"
 #include "visits/formopenroom.h"
@@ -100,6 +101,8 @@ private slots:
     void cursorFollowsAnotherProgramsCommitKeepingItsRecord();
     void refusedTextStaysInItsBox();
     void boardShowsTheChargeSoFarAsCheckOutWouldStoreIt();
+    void pcBrowserKeepsTheCashiersCellAcrossItsRefresh();
+    void failingTimerStepShowsOneBoxAtATime();
 };
 
 // Three lines worth 75 ordered by another program after the check-out screen last read the visit.
@@ -373,6 +376,37 @@ void TestFreshness::boardShowsTheChargeSoFarAsCheckOutWouldStoreIt()
              137.5);
     v.program->main->SpeedButtonRefreshRoomStata()->click();
     QVERIFY(running->isHidden());
+}
+
+void TestFreshness::pcBrowserKeepsTheCashiersCellAcrossItsRefresh()
+{
+    Venue v;
+    TFormClientsView browser(v.data(), v.services.platform(), v.program->main.get());
+    DBGrid *grid = browser.DBGrid1();
+    grid->setCurrentIndex(grid->model()->index(0, 5));
+    v.writeElsewhere(QStringLiteral("UPDATE Clients SET Clients_Running = 'yes'")); // the PC reports in
+    QMetaObject::invokeMethod(browser.Timer1(), "timeout", Qt::DirectConnection);
+    QTRY_COMPARE(grid->model()->index(0, 8).data().toString(), QStringLiteral("yes"));
+    QCOMPARE(grid->currentIndex().row(), 0);
+    QCOMPARE(grid->currentIndex().column(), 5);
+}
+
+// A message box keeps the event loop going: a timer whose step fails must not stack a box a tick.
+void TestFreshness::failingTimerStepShowsOneBoxAtATime()
+{
+    ScriptedDialogs dialogs;
+    int runs = 0;
+    std::function<void()> tick;
+    tick = guardedTick(dialogs, [&] {
+        ++runs;
+        throw StoreError(QStringLiteral("数据库正被其他程序使用，请稍后再试"));
+    });
+    dialogs.onEntry([&](const ScriptedDialogs::Entry &) { tick(); }); // the timer fires while the box is up
+    tick();
+    QCOMPARE(runs, 1);
+    QCOMPARE(dialogs.errors().size(), 1);
+    tick(); // once the box is closed the step runs again
+    QCOMPARE(runs, 2);
 }
 
 QTEST_MAIN(TestFreshness)
