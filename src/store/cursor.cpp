@@ -7,7 +7,8 @@
 
 namespace ktv {
 
-Cursor::Cursor(Database &db, const TableDef &table, QObject *parent) : QObject(parent), m_db(db), m_table(table)
+Cursor::Cursor(Database &db, const TableDef &table, QObject *parent)
+    : QObject(parent), m_db(db), m_table(table), m_view(db)
 {
     for (int i = 0; i < m_table.fields.size(); ++i)
         m_columns << i;
@@ -88,11 +89,11 @@ void Cursor::open()
         followMaster(true);
     } else {
         // The view is read when first asked for, so opening costs nothing however large the table.
-        m_keys.clear();
+        m_view.setView({});
         m_cache.clear();
         m_seenVersion = kNeverRead;
+        setCurrent(std::nullopt, true, true);
     }
-    setCurrent(m_keys.empty() ? -1 : 0, true, m_keys.empty());
     emit stateChanged();
     emit rowsReset();
     emit currentChanged();
@@ -105,9 +106,10 @@ void Cursor::close()
     m_state = CursorState::Inactive;
     m_buffer.clear();
     m_modified = false;
-    m_keys.clear();
+    m_view.clear();
+    m_view.setKept(0);
     m_cache.clear();
-    setCurrent(-1, true, true);
+    setCurrent(std::nullopt, true, true);
     emit stateChanged();
     emit rowsReset();
     emit currentChanged();

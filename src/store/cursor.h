@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fielddef.h"
+#include "keywindow.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -8,7 +9,7 @@
 #include <QVariant>
 
 #include <functional>
-#include <vector>
+#include <optional>
 
 namespace ktv {
 
@@ -23,8 +24,9 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(LocateOptions)
 using Bookmark = qint64;
 
 // The navigational cursor the screens work through: a current record in an ordered, optionally filtered
-// or linked view of one table, with one record buffer for editing. It keeps only the row keys of its view
-// in memory and fetches rows when they are asked for; it holds no statement open between calls.
+// or linked view of one table, with one record buffer for editing. It reads the keys of its view a page at
+// a time where they are asked for, and rows when they are shown; it holds no statement open between calls,
+// and opening it, moving to either end and showing a screenful cost the same however large the table.
 //
 // It never serves what is older than the last write to its table: any write through another cursor, a
 // commit by another program and a rollback make it read its view again before it next serves a record, a
@@ -74,7 +76,7 @@ public:
     bool eof() const;
     int recordCount() const;
     bool isEmpty() const;
-    int currentRow() const { return m_pos; }
+    int currentRow() const;
     Bookmark bookmark() const;
     void gotoBookmark(Bookmark mark);
     bool locate(const QString &fieldName, const QVariant &value, LocateOptions options = {});
@@ -131,22 +133,25 @@ private:
         QString value;
     };
 
-    QString whereClause(QVariantList &binds) const;
+    QString viewCondition(QVariantList &binds) const;
     QString orderClause() const;
+    QStringList orderFields() const;
     QString selectList() const;
     void loadKeys();
     void reread();
     void onDatabaseChanged();
-    void placeAt(qint64 rowid, int fallbackRow);
+    void placeAt(qint64 rowid, const std::optional<KeyEntry> &near);
+    std::optional<KeyEntry> currentEntry() const;
     void followMaster(bool force);
-    const QVector<QVariant> &rowAt(int row) const;
+    const QVector<QVariant> &rowAt(qint64 pos) const;
+    int insertRow() const;
     QVector<QVariant> fetchOne(qint64 rowid) const;
     QVector<QVariant> currentValues() const;
     void startInsert(bool atEnd);
     void requireOpen() const;
     void requireWritable() const;
     void writeBuffer();
-    void setCurrent(int pos, bool bof, bool eof);
+    void setCurrent(std::optional<qint64> pos, bool bof, bool eof);
     bool affectsView(int fieldIndex) const;
 
     Database &m_db;
@@ -170,9 +175,8 @@ private:
     static constexpr quint64 kNeverRead = ~quint64(0);
     quint64 m_seenVersion = kNeverRead; // the table's version when the view was read
     bool m_rereadQueued = false;
-    qint64 m_keptKey = 0;      // saved by this cursor out of its filter, kept in view until a refresh
-    std::vector<qint64> m_keys;
-    int m_pos = -1;
+    mutable KeyWindow m_view;
+    std::optional<qint64> m_pos; // the current record's position in the view
     bool m_bof = true;
     bool m_eof = true;
     mutable QHash<qint64, QVector<QVariant>> m_cache;
@@ -181,7 +185,7 @@ private:
     QVector<bool> m_changed;
     bool m_modified = false;
     qint64 m_editKey = 0;
-    int m_insertRow = 0;
+    bool m_insertAtEnd = false; // else before the current record
 
     Handler m_beforeInsert, m_afterInsert, m_beforePost, m_afterPost;
 };

@@ -26,11 +26,11 @@ void Cursor::edit()
     if (isEditing())
         return;
     ensureFresh();
-    if (m_keys.empty()) {
+    if (!m_pos) {
         insert();
         return;
     }
-    m_editKey = m_keys[m_pos];
+    m_editKey = m_view.keyAt(*m_pos);
     m_cache.remove(m_editKey);
     m_buffer = fetchOne(m_editKey); // the record as stored now, not as last read
     m_changed.fill(false, m_table.fields.size());
@@ -61,7 +61,7 @@ void Cursor::startInsert(bool atEnd)
             m_changed[index] = true;
         }
     }
-    m_insertRow = atEnd || m_pos < 0 ? int(m_keys.size()) : m_pos;
+    m_insertAtEnd = atEnd || !m_pos;
     m_state = CursorState::Insert;
     emit stateChanged();
     emit rowsReset();
@@ -174,18 +174,18 @@ void Cursor::post()
         m_seenVersion = m_db.version(m_table.name);
 
     const qint64 key = m_editKey;
-    const int row = inserting ? m_insertRow : m_pos;
+    const std::optional<KeyEntry> near = currentEntry();
     m_state = CursorState::Browse;
     m_buffer.clear();
     m_modified = false;
     if (viewChanges) {
         loadKeys();
-        placeAt(key, row);
+        placeAt(key, near);
         emit rowsReset();
     } else {
         m_cache.remove(key);
         if (m_filtered && m_filter.field >= 0)
-            m_keptKey = key;
+            m_view.setKept(key);
     }
     emit stateChanged();
     emit currentChanged();
@@ -217,9 +217,10 @@ void Cursor::remove()
     if (m_state == CursorState::Edit)
         cancel();
     ensureFresh();
-    if (m_keys.empty())
+    if (!m_pos)
         throw StoreError(QStringLiteral("%1 中没有可删除的记录").arg(m_table.fileName));
-    const qint64 key = m_keys[m_pos];
+    const qint64 pos = *m_pos;
+    const qint64 key = m_view.keyAt(pos);
     bool wasFresh = false;
     {
         Transaction tx(m_db);
@@ -230,11 +231,13 @@ void Cursor::remove()
     }
     if (wasFresh)
         m_seenVersion = m_db.version(m_table.name);
-    m_keys.erase(m_keys.begin() + m_pos);
+    const std::optional<qint64> next = m_view.erase(pos);
     m_cache.remove(key);
     // The record after the deleted one becomes current; past the last one the cursor stands at its end.
-    const bool pastEnd = m_pos >= int(m_keys.size());
-    setCurrent(m_pos, false, pastEnd);
+    if (next)
+        setCurrent(next, false, false);
+    else
+        setCurrent(m_view.last(), false, true);
     emit rowsReset();
     emit currentChanged();
 }

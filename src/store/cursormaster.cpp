@@ -56,9 +56,9 @@ void Cursor::followMaster(bool force)
     }
     m_linkEmpty = empty;
     m_linkValues = values;
-    m_keptKey = 0;
+    m_view.setKept(0);
     loadKeys();
-    setCurrent(m_keys.empty() ? -1 : 0, true, m_keys.empty());
+    setCurrent(m_view.first(), true, false);
     emit rowsReset();
     emit currentChanged();
     if (failure)

@@ -38,10 +38,10 @@ void Cursor::setFiltered(bool on)
     if (isOpen())
         checkBrowseMode();
     m_filtered = on;
-    m_keptKey = 0;
+    m_view.setKept(0);
     if (isOpen()) {
         loadKeys();
-        setCurrent(m_keys.empty() ? -1 : 0, true, m_keys.empty());
+        setCurrent(m_view.first(), true, false);
         emit rowsReset();
         emit currentChanged();
     }
@@ -54,7 +54,7 @@ void Cursor::first()
     requireOpen();
     checkBrowseMode();
     ensureFresh();
-    setCurrent(0, true, false);
+    setCurrent(m_view.first(), true, false);
     emit currentChanged();
 }
 
@@ -63,7 +63,7 @@ void Cursor::last()
     requireOpen();
     checkBrowseMode();
     ensureFresh();
-    setCurrent(int(m_keys.size()) - 1, false, true);
+    setCurrent(m_view.last(), false, true);
     emit currentChanged();
 }
 
@@ -72,8 +72,8 @@ void Cursor::next()
     requireOpen();
     checkBrowseMode();
     ensureFresh();
-    if (m_pos + 1 < int(m_keys.size())) {
-        setCurrent(m_pos + 1, false, false);
+    if (const std::optional<qint64> next = m_pos ? m_view.neighbour(*m_pos, 1) : std::nullopt) {
+        setCurrent(next, false, false);
         emit currentChanged();
     } else {
         m_eof = true;
@@ -85,8 +85,8 @@ void Cursor::prior()
     requireOpen();
     checkBrowseMode();
     ensureFresh();
-    if (m_pos > 0) {
-        setCurrent(m_pos - 1, false, false);
+    if (const std::optional<qint64> prior = m_pos ? m_view.neighbour(*m_pos, -1) : std::nullopt) {
+        setCurrent(prior, false, false);
         emit currentChanged();
     } else {
         m_bof = true;
@@ -98,14 +98,17 @@ void Cursor::moveTo(int row)
     requireOpen();
     checkBrowseMode();
     ensureFresh();
-    setCurrent(row, false, false);
+    std::optional<qint64> pos = row <= 0 ? m_view.first() : m_view.atRow(row);
+    if (!pos)
+        pos = m_view.last();
+    setCurrent(pos, false, false);
     emit currentChanged();
 }
 
 Bookmark Cursor::bookmark() const
 {
     ensureFresh();
-    return m_pos >= 0 ? m_keys[m_pos] : 0;
+    return m_pos ? m_view.keyAt(*m_pos) : 0;
 }
 
 bool Cursor::bof() const
@@ -123,13 +126,13 @@ bool Cursor::eof() const
 int Cursor::recordCount() const
 {
     ensureFresh();
-    return int(m_keys.size());
+    return int(m_view.count());
 }
 
 bool Cursor::isEmpty() const
 {
     ensureFresh();
-    return m_keys.empty() && m_state != CursorState::Insert;
+    return !m_pos && m_state != CursorState::Insert;
 }
 
 void Cursor::gotoBookmark(Bookmark mark)
@@ -137,10 +140,10 @@ void Cursor::gotoBookmark(Bookmark mark)
     requireOpen();
     checkBrowseMode();
     ensureFresh();
-    const auto it = std::find(m_keys.begin(), m_keys.end(), mark);
-    if (it == m_keys.end())
+    const std::optional<qint64> pos = mark ? m_view.find(mark) : std::nullopt;
+    if (!pos)
         throw StoreError(QStringLiteral("要返回的记录已不存在（%1）").arg(m_table.fileName));
-    setCurrent(int(it - m_keys.begin()), false, false);
+    setCurrent(pos, false, false);
     emit currentChanged();
 }
 
@@ -152,8 +155,8 @@ bool Cursor::locate(const QString &fieldName, const QVariant &value, LocateOptio
     const FieldDef &f = m_table.field(fieldName);
 
     QVariantList binds;
-    QString where = whereClause(binds);
-    where += where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ");
+    const QString condition = viewCondition(binds);
+    QString where = condition.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" WHERE (") + condition + QStringLiteral(") AND ");
     const QString column = quoted(f.name);
     const bool partial = options.testFlag(LocateOption::PartialKey) && f.isText();
     const bool nocase = options.testFlag(LocateOption::CaseInsensitive) && f.isText();
@@ -188,18 +191,12 @@ bool Cursor::locate(const QString &fieldName, const QVariant &value, LocateOptio
     const qint64 found = query.value(0).toLongLong();
     query.finish();
 
-    auto it = std::find(m_keys.begin(), m_keys.end(), found);
-    if (it == m_keys.end()) {
-        // Posted through another cursor since this view was read: read the view again.
-        loadKeys();
-        emit rowsReset();
-        it = std::find(m_keys.begin(), m_keys.end(), found);
-        if (it == m_keys.end())
-            return false;
-    }
+    const std::optional<qint64> pos = m_view.find(found);
+    if (!pos)
+        return false;
     // A located record is read as it is stored now, whoever changed it since this view was read.
     m_cache.remove(found);
-    setCurrent(int(it - m_keys.begin()), false, false);
+    setCurrent(pos, false, false);
     emit currentChanged();
     return true;
 }
@@ -208,11 +205,10 @@ void Cursor::refresh()
 {
     requireOpen();
     checkBrowseMode();
-    m_keptKey = 0;
-    const qint64 key = m_pos >= 0 ? m_keys[m_pos] : 0;
-    const int row = m_pos;
+    m_view.setKept(0);
+    const std::optional<KeyEntry> current = currentEntry();
     loadKeys();
-    placeAt(key, row);
+    placeAt(current ? current->key : 0, current);
     emit rowsReset();
     emit currentChanged();
 }

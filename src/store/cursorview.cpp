@@ -20,7 +20,7 @@ constexpr int kCacheLimit = 4096;
 
 // --- the view: keys, order, filter, link -----------------------------------------------------------
 
-QString Cursor::whereClause(QVariantList &binds) const
+QString Cursor::viewCondition(QVariantList &binds) const
 {
     QStringList conditions;
     if (m_filtered && m_filter.field >= 0) {
@@ -33,7 +33,7 @@ QString Cursor::whereClause(QVariantList &binds) const
     }
     if (m_master) {
         if (m_linkEmpty)
-            return QStringLiteral(" WHERE 0");
+            return QStringLiteral("0");
         for (int i = 0; i < m_detailFields.size(); ++i) {
             const FieldDef &f = m_table.field(m_detailFields[i]);
             const QVariant v = i < m_linkValues.size() ? m_linkValues[i] : QVariant();
@@ -45,20 +45,24 @@ QString Cursor::whereClause(QVariantList &binds) const
             }
         }
     }
-    return conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QLatin1String(" AND "));
+    return conditions.join(QLatin1String(" AND "));
+}
+
+QStringList Cursor::orderFields() const
+{
+    if (const IndexDef *index = m_indexName.isEmpty() ? nullptr : m_table.index(m_indexName))
+        return index->fields;
+    return m_orderFields;
 }
 
 QString Cursor::orderClause() const
 {
-    QStringList fields = m_orderFields;
     bool descending = m_descending;
-    if (const IndexDef *index = m_indexName.isEmpty() ? nullptr : m_table.index(m_indexName)) {
-        fields = index->fields;
+    if (const IndexDef *index = m_indexName.isEmpty() ? nullptr : m_table.index(m_indexName))
         descending = index->descending;
-    }
     const QString dir = descending ? QStringLiteral(" DESC") : QString();
     QStringList terms;
-    for (const QString &f : fields)
+    for (const QString &f : orderFields())
         terms << quoted(m_table.field(f).name) + dir;
     terms << QStringLiteral("rowid") + dir;
     return QStringLiteral(" ORDER BY ") + terms.join(QLatin1String(", "));
@@ -72,33 +76,59 @@ QString Cursor::selectList() const
     return cols.join(QLatin1String(", "));
 }
 
+// Starts the view afresh; its keys are read when they are asked for.
 void Cursor::loadKeys()
 {
     m_seenVersion = m_db.version(m_table.name);
-    QVariantList binds;
-    const QString sql = QStringLiteral("SELECT rowid FROM ") + quoted(m_table.name) + whereClause(binds) + orderClause();
-    QSqlQuery query = m_db.run(sql, binds);
-    std::vector<qint64> keys;
-    while (query.next())
-        keys.push_back(query.value(0).toLongLong());
-    m_keys.swap(keys);
+    KeyWindow::View view;
+    view.table = quoted(m_table.name);
+    view.condition = viewCondition(view.binds);
+    for (const QString &f : orderFields())
+        view.orderBy << quoted(m_table.field(f).name);
+    const IndexDef *index = m_indexName.isEmpty() ? nullptr : m_table.index(m_indexName);
+    view.descending = index ? index->descending : m_descending;
+    m_view.setView(view);
     m_cache.clear();
 }
 
-void Cursor::setCurrent(int pos, bool bof, bool eof)
+void Cursor::setCurrent(std::optional<qint64> pos, bool bof, bool eof)
 {
-    m_pos = m_keys.empty() ? -1 : std::clamp(pos, 0, int(m_keys.size()) - 1);
-    m_bof = bof || m_keys.empty();
-    m_eof = eof || m_keys.empty();
+    m_pos = pos;
+    m_bof = bof || !pos;
+    m_eof = eof || !pos;
+    if (pos)
+        m_view.pin(*pos);
 }
 
-void Cursor::placeAt(qint64 rowid, int fallbackRow)
+std::optional<KeyEntry> Cursor::currentEntry() const
 {
-    const auto it = std::find(m_keys.begin(), m_keys.end(), rowid);
-    if (it != m_keys.end())
-        setCurrent(int(it - m_keys.begin()), false, false);
+    if (!m_pos)
+        return std::nullopt;
+    KeyEntry e = m_view.entry(*m_pos);
+    return e.key ? std::optional<KeyEntry>(std::move(e)) : std::nullopt;
+}
+
+// Makes the record `rowid` current; when it is no longer in view, the record that followed `near`, or the
+// last one, past which the cursor then stands.
+void Cursor::placeAt(qint64 rowid, const std::optional<KeyEntry> &near)
+{
+    std::optional<qint64> pos = rowid ? m_view.find(rowid) : std::nullopt;
+    if (!pos && near)
+        pos = m_view.find(near->key);
+    if (!pos && near)
+        pos = m_view.after(*near);
+    if (pos)
+        setCurrent(pos, false, false);
+    else if (rowid || near)
+        setCurrent(m_view.last(), false, true);
     else
-        setCurrent(fallbackRow, false, fallbackRow >= int(m_keys.size()));
+        setCurrent(m_view.first(), true, false);
+}
+
+int Cursor::currentRow() const
+{
+    ensureFresh();
+    return m_pos ? int(m_view.rowOf(*m_pos)) : -1;
 }
 
 // --- freshness -------------------------------------------------------------------------------------
@@ -119,27 +149,22 @@ void Cursor::ensureFresh() const
 
 void Cursor::reread()
 {
-    const qint64 key = m_pos >= 0 ? m_keys[m_pos] : 0;
-    const int row = m_pos;
+    const std::optional<KeyEntry> current = m_seenVersion == kNeverRead ? std::nullopt : currentEntry();
     const bool bof = m_bof;
     const bool eof = m_eof;
     loadKeys();
-    // The record this cursor itself saved out of its filter stays current until the cashier refreshes.
-    if (key && key == m_keptKey && std::find(m_keys.begin(), m_keys.end(), key) == m_keys.end())
-        m_keys.insert(m_keys.begin() + std::clamp(row, 0, int(m_keys.size())), key);
-    const auto it = std::find(m_keys.begin(), m_keys.end(), key);
-    if (key && it != m_keys.end()) {
-        const int found = int(it - m_keys.begin());
-        setCurrent(found, bof && found == 0, eof && found == int(m_keys.size()) - 1);
-    } else if (row < 0) {
-        setCurrent(0, true, m_keys.empty()); // first read, or rows came to an empty view
+    if (!current) {
+        setCurrent(m_view.first(), true, false); // first read, or rows came to an empty view
+    } else if (const std::optional<qint64> pos = m_view.find(current->key)) {
+        setCurrent(pos, bof && !m_view.neighbour(*pos, -1), eof && !m_view.neighbour(*pos, 1));
+    } else if (const std::optional<qint64> next = m_view.after(*current)) {
+        setCurrent(next, false, false);
     } else {
-        setCurrent(row, false, row >= int(m_keys.size()));
+        setCurrent(m_view.last(), false, true);
     }
     emit rowsReset();
     emit currentChanged();
 }
-
 void Cursor::onDatabaseChanged()
 {
     // Shown lists follow soon, once the event loop runs; a cursor nobody shows waits until it is asked.
@@ -175,9 +200,9 @@ QVector<QVariant> Cursor::fetchOne(qint64 rowid) const
     return row;
 }
 
-const QVector<QVariant> &Cursor::rowAt(int row) const
+const QVector<QVariant> &Cursor::rowAt(qint64 pos) const
 {
-    const qint64 key = m_keys.at(row);
+    const qint64 key = m_view.keyAt(pos);
     auto it = m_cache.constFind(key);
     if (it != m_cache.constEnd())
         return *it;
@@ -185,21 +210,21 @@ const QVector<QVariant> &Cursor::rowAt(int row) const
         m_cache.clear();
 
     // Fetch a page around the row, so that a grid scrolling through the view asks once per page.
-    const int from = std::max(0, row - kFetchBefore);
-    const int to = std::min(int(m_keys.size()), row + kFetchAfter);
     QStringList ids;
-    for (int i = from; i < to; ++i) {
-        if (!m_cache.contains(m_keys[i]))
-            ids << QString::number(m_keys[i]);
+    for (qint64 near : m_view.keysNear(pos, kFetchBefore, kFetchAfter)) {
+        if (near && !m_cache.contains(near))
+            ids << QString::number(near);
     }
-    QSqlQuery query = m_db.run(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
-                               quoted(m_table.name) + QStringLiteral(" WHERE rowid IN (") +
-                               ids.join(QLatin1Char(',')) + QLatin1Char(')'));
-    while (query.next()) {
-        QVector<QVariant> values(m_table.fields.size());
-        for (int c = 0; c < m_columns.size(); ++c)
-            values[m_columns[c]] = fieldvalue::fromSql(m_table.fields[m_columns[c]], query.value(c + 1));
-        m_cache.insert(query.value(0).toLongLong(), values);
+    if (!ids.isEmpty()) {
+        QSqlQuery query = m_db.run(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
+                                   quoted(m_table.name) + QStringLiteral(" WHERE rowid IN (") +
+                                   ids.join(QLatin1Char(',')) + QLatin1Char(')'));
+        while (query.next()) {
+            QVector<QVariant> values(m_table.fields.size());
+            for (int c = 0; c < m_columns.size(); ++c)
+                values[m_columns[c]] = fieldvalue::fromSql(m_table.fields[m_columns[c]], query.value(c + 1));
+            m_cache.insert(query.value(0).toLongLong(), values);
+        }
     }
     // A row another cursor deleted since the view was read shows as empty until the next refresh.
     it = m_cache.constFind(key);
@@ -212,51 +237,64 @@ QVector<QVariant> Cursor::currentValues() const
 {
     if (isEditing())
         return m_buffer;
-    if (m_pos < 0)
+    if (!m_pos)
         return QVector<QVariant>(m_table.fields.size());
-    return rowAt(m_pos);
+    return rowAt(*m_pos);
+}
+
+int Cursor::insertRow() const
+{
+    return m_insertAtEnd || !m_pos ? int(m_view.count()) : int(m_view.rowOf(*m_pos));
 }
 
 int Cursor::displayRowCount() const
 {
-    return int(m_keys.size()) + (m_state == CursorState::Insert ? 1 : 0);
+    if (!isOpen())
+        return 0;
+    return int(m_view.count()) + (m_state == CursorState::Insert ? 1 : 0);
 }
 
 int Cursor::currentDisplayRow() const
 {
     if (m_state == CursorState::Insert)
-        return m_insertRow;
-    return m_pos;
+        return insertRow();
+    return m_pos ? int(m_view.rowOf(*m_pos)) : -1;
 }
 
 QVariant Cursor::displayValue(int row, int column) const
 {
     const int fieldIndex = m_columns.at(column);
     if (m_state == CursorState::Insert) {
-        if (row == m_insertRow)
+        const int insertAt = insertRow();
+        if (row == insertAt)
             return m_buffer.at(fieldIndex);
-        if (row > m_insertRow)
+        if (row > insertAt)
             --row;
-    } else if (m_state == CursorState::Edit && row == m_pos) {
+    } else if (m_state == CursorState::Edit && m_pos && row == m_view.rowOf(*m_pos)) {
         return m_buffer.at(fieldIndex);
     }
-    if (row < 0 || row >= int(m_keys.size()))
+    const std::optional<qint64> pos = m_view.atRow(row);
+    if (!pos)
         return {};
-    return rowAt(row).at(fieldIndex);
+    return rowAt(*pos).at(fieldIndex);
 }
 
 void Cursor::moveToDisplayRow(int row)
 {
     if (row == currentDisplayRow())
         return;
-    if (m_state == CursorState::Insert && row > m_insertRow)
+    if (m_state == CursorState::Insert && row > insertRow())
         --row;
-    const qint64 target = row >= 0 && row < int(m_keys.size()) ? m_keys[row] : 0;
+    const std::optional<qint64> at = m_view.atRow(row);
+    const qint64 target = at ? m_view.keyAt(*at) : 0;
     checkBrowseMode();
-    if (target)
-        placeAt(target, row);
+    std::optional<qint64> pos = target ? m_view.find(target) : std::nullopt;
+    if (!pos)
+        pos = m_view.atRow(row);
+    if (pos)
+        setCurrent(pos, false, false);
     else
-        setCurrent(row, false, false);
+        setCurrent(m_view.last(), false, true);
     emit currentChanged();
 }
 

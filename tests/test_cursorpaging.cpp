@@ -1,0 +1,203 @@
+#include "storefixture.h"
+
+#include "store/keywindow.h"
+
+#include <QtTest>
+
+#include <random>
+
+using namespace ktv;
+
+// A cursor reads its keys a page at a time, from either end, around a key or by row number. These tests
+// hold its pages against the whole view as one ORDER BY gives it, on views longer than many pages, with
+// empty, repeated and non-ASCII values in the order, and with other programs writing between two looks.
+namespace {
+const QString kMember = QStringLiteral("Openroom_Customers_id");
+const QString kLishui = QStringLiteral("Openroom_Lishui");
+const QString kMark = QStringLiteral("Openroom_beizhu");
+constexpr int kVisits = 3000;
+
+// Visits whose member numbers are empty, repeated, mixed in case, or Chinese (sorted by their bytes).
+void addVisits(Database &db, int n)
+{
+    const QStringList members{QString(), QStringLiteral("001"), QStringLiteral("a01"), QStringLiteral("B01"),
+                              QStringLiteral("张三"),  QStringLiteral("002"), QStringLiteral("ｚ")};
+    std::mt19937 random(7);
+    Transaction tx(db);
+    for (int i = 0; i < n; ++i) {
+        const QString member = members[random() % members.size()];
+        db.run(QStringLiteral("INSERT INTO Openroom (Openroom_Customers_id, Openroom_room_id) VALUES (?, '101')"),
+               {member.isNull() ? QVariant() : QVariant(member)});
+    }
+    tx.commit();
+}
+
+QList<qint64> storedOrder(Database &db, const QString &orderBy)
+{
+    QList<qint64> keys;
+    QSqlQuery q = db.run(QStringLiteral("SELECT rowid FROM Openroom ORDER BY ") + orderBy);
+    while (q.next())
+        keys << q.value(0).toLongLong();
+    return keys;
+}
+} // namespace
+
+class CursorPagingTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pagesFollowTheWholeOrder_data();
+    void pagesFollowTheWholeOrder();
+    void walkGoesOnOverRecordsChangedBehind();
+    void recordSavedOutOfFilterKeepsItsRow();
+    void storedValuesCompareAsSqliteSortsThem();
+};
+
+void CursorPagingTest::pagesFollowTheWholeOrder_data()
+{
+    QTest::addColumn<bool>("byIndex");
+    QTest::addColumn<QString>("orderBy");
+    QTest::newRow("member index, ascending") << true << QStringLiteral("Openroom_Customers_id, rowid");
+    QTest::newRow("member field, descending") << false << QStringLiteral("Openroom_Customers_id DESC, rowid DESC");
+}
+
+void CursorPagingTest::pagesFollowTheWholeOrder()
+{
+    QFETCH(bool, byIndex);
+    QFETCH(QString, orderBy);
+    StoreFixture f;
+    addVisits(*f.db, kVisits);
+    const QList<qint64> expected = storedOrder(*f.db, orderBy);
+
+    Cursor c(*f.db, tables::openroom());
+    if (byIndex)
+        c.setIndexName(QStringLiteral("room_cust_id"));
+    else
+        c.setOrderFields({kMember}, true);
+    c.open();
+
+    QList<qint64> forward;
+    for (c.first(); !c.eof(); c.next())
+        forward << c.integer(kLishui);
+    QCOMPARE(forward, expected);
+
+    c.last();
+    QCOMPARE(c.currentRow(), kVisits - 1);
+    QList<qint64> backward;
+    for (; !c.bof(); c.prior())
+        backward.prepend(c.integer(kLishui));
+    QCOMPARE(backward, expected);
+
+    // Far rows are read by number, near ones from their neighbours; a grid asks for both.
+    const int lishui = c.columnOf(kLishui);
+    for (int row : {2999, 17, 1500, 1501, 1437, 2200, 0, 64, 63}) {
+        QCOMPARE(c.displayValue(row, lishui).toLongLong(), expected[row]);
+        c.moveTo(row);
+        QCOMPARE(c.integer(kLishui), expected[row]);
+        QCOMPARE(c.currentRow(), row);
+    }
+    QCOMPARE(c.displayValue(kVisits, lishui), QVariant());
+
+    // Found by its key, a record knows its row, and its neighbours are its neighbours in the order.
+    c.last();
+    c.gotoBookmark(expected[1234]);
+    QCOMPARE(c.currentRow(), 1234);
+    c.prior();
+    QCOMPARE(c.integer(kLishui), expected[1233]);
+    QCOMPARE(c.displayValue(2998, lishui).toLongLong(), expected[2998]);
+    QCOMPARE(c.recordCount(), kVisits);
+}
+
+void CursorPagingTest::walkGoesOnOverRecordsChangedBehind()
+{
+    StoreFixture f;
+    addVisits(*f.db, 400);
+    auto other = Database::open(f.folder());
+    Cursor c(*f.db, tables::openroom());
+    c.setIndexName(QStringLiteral("room_cust_id"));
+    c.open();
+    const QString orderBy = QStringLiteral("Openroom_Customers_id, rowid");
+
+    QList<qint64> seen;
+    c.first();
+    for (int i = 0; i < 150; ++i, c.next())
+        seen << c.integer(kLishui);
+    const qint64 current = c.integer(kLishui);
+    {
+        // Another program deletes the records just ahead and some far ahead, and adds some before.
+        const QList<qint64> before = storedOrder(*f.db, orderBy);
+        const int at = int(before.indexOf(current));
+        Transaction tx(*other);
+        for (int i = at + 1; i < at + 40; ++i)
+            other->run(QStringLiteral("DELETE FROM Openroom WHERE rowid = ?"), {before[i]});
+        for (int i = at + 200; i < at + 230; ++i)
+            other->run(QStringLiteral("DELETE FROM Openroom WHERE rowid = ?"), {before[i]});
+        other->run(QStringLiteral("INSERT INTO Openroom (Openroom_Customers_id, Openroom_room_id) VALUES ('000', '101')"));
+        tx.commit();
+    }
+    for (; !c.eof(); c.next())
+        seen << c.integer(kLishui);
+
+    const QList<qint64> after = storedOrder(*f.db, orderBy);
+    const int at = int(after.indexOf(current));
+    QCOMPARE(seen.mid(150), after.mid(at)); // from the current record on, exactly what is stored now
+    QCOMPARE(c.recordCount(), 400 - 39 - 30 + 1);
+    c.last();
+    QCOMPARE(c.currentRow(), c.recordCount() - 1);
+}
+
+void CursorPagingTest::recordSavedOutOfFilterKeepsItsRow()
+{
+    StoreFixture f;
+    addVisits(*f.db, kVisits);
+    auto other = Database::open(f.folder());
+    Cursor c(*f.db, tables::openroom());
+    c.setIndexName(QStringLiteral("openroom_id"));
+    c.setFilter(QStringLiteral("Openroom_beizhu<>'结清'"));
+    c.setFiltered(true);
+    c.open();
+
+    c.moveTo(200);
+    const qint64 settled = c.integer(kLishui);
+    const qint64 following = c.displayValue(201, c.columnOf(kLishui)).toLongLong();
+    c.edit();
+    c.setValue(kMark, QStringLiteral("结清"));
+    c.post();
+    // Another program's commit makes the view be read again: the record stays where it was until a refresh.
+    other->run(QStringLiteral("UPDATE Openroom SET Openroom_beizhu = '结清' WHERE rowid = 1"));
+    QCOMPARE(c.integer(kLishui), settled);
+    QCOMPARE(c.currentRow(), 200);
+    QCOMPARE(c.recordCount(), kVisits - 1);
+    c.last();
+    c.moveTo(200);
+    QCOMPARE(c.integer(kLishui), settled);
+    c.next();
+    QCOMPARE(c.integer(kLishui), following);
+
+    c.refresh();
+    QCOMPARE(c.recordCount(), kVisits - 2);
+    QVERIFY(!c.locate(kLishui, settled));
+}
+
+void CursorPagingTest::storedValuesCompareAsSqliteSortsThem()
+{
+    StoreFixture f;
+    const QVariantList values{QVariant(), 2, 10, 2.5, -1, QStringLiteral(""), QStringLiteral("a"),
+                              QStringLiteral("B"), QStringLiteral("张"), QStringLiteral("ｚ"), QStringLiteral("10")};
+    f.db->run(QStringLiteral("CREATE TABLE mixed (v)"));
+    for (const QVariant &v : values)
+        f.db->run(QStringLiteral("INSERT INTO mixed VALUES (?)"), {v});
+    QVariantList sorted;
+    QSqlQuery q = f.db->run(QStringLiteral("SELECT v FROM mixed ORDER BY v"));
+    while (q.next())
+        sorted << q.value(0);
+    for (int i = 0; i + 1 < sorted.size(); ++i) {
+        QVERIFY2(KeyWindow::compareStored(sorted[i], sorted[i + 1]) < 0,
+                 qPrintable(sorted[i].toString() + QStringLiteral(" before ") + sorted[i + 1].toString()));
+        QVERIFY(KeyWindow::compareStored(sorted[i + 1], sorted[i]) > 0);
+    }
+}
+
+QTEST_GUILESS_MAIN(CursorPagingTest)
+#include "test_cursorpaging.moc"
