@@ -127,7 +127,6 @@ void Cursor::placeAt(qint64 rowid, const std::optional<KeyEntry> &near)
 
 int Cursor::currentRow() const
 {
-    ensureFresh();
     return m_pos ? int(m_view.rowOf(*m_pos)) : -1;
 }
 
