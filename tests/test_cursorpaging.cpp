@@ -159,11 +159,13 @@ void CursorPagingTest::recordSavedOutOfFilterKeepsItsRow()
     c.open();
 
     c.moveTo(200);
+    QCOMPARE(c.recordCount(), kVisits);
     const qint64 settled = c.integer(kLishui);
     const qint64 following = c.displayValue(201, c.columnOf(kLishui)).toLongLong();
     c.edit();
     c.setValue(kMark, QStringLiteral("结清"));
     c.post();
+    QCOMPARE(c.recordCount(), kVisits);
     // Another program's commit makes the view be read again: the record stays where it was until a refresh.
     other->run(QStringLiteral("UPDATE Openroom SET Openroom_beizhu = '结清' WHERE rowid = 1"));
     QCOMPARE(c.integer(kLishui), settled);

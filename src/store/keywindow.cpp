@@ -91,7 +91,9 @@ void KeyWindow::setKept(qint64 key)
     m_kept = key;
     m_keptLooked = false;
     m_keptEntry.reset();
+    // Counted before it was saved, the record may have been counted as passing the condition.
     m_count.reset();
+    m_sqlCount.reset();
 }
 
 void KeyWindow::renumber()
