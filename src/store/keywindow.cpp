@@ -408,22 +408,25 @@ int KeyWindow::compareInWalk(const KeyEntry &a, const KeyEntry &b, bool forward)
     return ascendingWalk(forward) ? c : -c;
 }
 
-QList<KeyEntry> KeyWindow::select(const QString &condition, const QVariantList &binds, bool forward, qint64 limit,
-                                  qint64 offset)
+QString KeyWindow::whereWith(const QString &condition) const
 {
-    if (m_view.table.isEmpty())
-        return {}; // not read yet
     QStringList conditions;
     if (!m_view.condition.isEmpty())
         conditions << QLatin1Char('(') + m_view.condition + QLatin1Char(')');
     if (!condition.isEmpty())
         conditions << condition;
+    return conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(QLatin1String(" AND "));
+}
+
+QList<KeyEntry> KeyWindow::select(const QString &condition, const QVariantList &binds, bool forward, qint64 limit,
+                                  qint64 offset)
+{
+    if (m_view.table.isEmpty())
+        return {}; // not read yet
     QString sql = QStringLiteral("SELECT rowid");
     for (const QString &column : m_view.orderBy)
         sql += QStringLiteral(", ") + column;
-    sql += QStringLiteral(" FROM ") + m_view.table;
-    if (!conditions.isEmpty())
-        sql += QStringLiteral(" WHERE ") + conditions.join(QLatin1String(" AND "));
+    sql += QStringLiteral(" FROM ") + m_view.table + whereWith(condition);
     sql += QStringLiteral(" ORDER BY ") + walkOrder(forward) + QStringLiteral(" LIMIT %1 OFFSET %2").arg(limit).arg(offset);
     QSqlQuery query = m_db.run(sql, m_view.binds + binds);
     QList<KeyEntry> out;
@@ -440,14 +443,7 @@ qint64 KeyWindow::countWhere(const QString &condition, const QVariantList &binds
 {
     if (m_view.table.isEmpty())
         return 0;
-    QStringList conditions;
-    if (!m_view.condition.isEmpty())
-        conditions << QLatin1Char('(') + m_view.condition + QLatin1Char(')');
-    if (!condition.isEmpty())
-        conditions << condition;
-    QString sql = QStringLiteral("SELECT count(*) FROM ") + m_view.table;
-    if (!conditions.isEmpty())
-        sql += QStringLiteral(" WHERE ") + conditions.join(QLatin1String(" AND "));
+    const QString sql = QStringLiteral("SELECT count(*) FROM ") + m_view.table + whereWith(condition);
     QSqlQuery query = m_db.run(sql, m_view.binds + binds);
     return query.next() ? query.value(0).toLongLong() : 0;
 }

@@ -85,6 +85,7 @@ private:
 
     QList<Part> partsAfter(const KeyEntry &from, bool forward) const;
     QString walkOrder(bool forward) const;
+    QString whereWith(const QString &condition) const;
     bool ascendingWalk(bool forward) const { return forward != m_view.descending; }
     int compareInWalk(const KeyEntry &a, const KeyEntry &b, bool forward) const;
     QList<KeyEntry> select(const QString &condition, const QVariantList &binds, bool forward, qint64 limit,
