@@ -114,6 +114,7 @@ public:
     void setValue(const QString &name, const QVariant &value);
 
     // Rows as a grid shows them, as last read: while inserting, the new record stands at its own row.
+    // The count and the current row never throw (a grid asks them while it paints): they read as none.
     int displayRowCount() const;
     int currentDisplayRow() const;
     QVariant displayValue(int row, int column) const;

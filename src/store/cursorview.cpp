@@ -246,18 +246,28 @@ int Cursor::insertRow() const
     return m_insertAtEnd || !m_pos ? int(m_view.count()) : int(m_view.rowOf(*m_pos));
 }
 
+// A grid asks these from its paint and its selection, where nothing may throw: a count or a row number
+// that cannot be read now shows as none, and the next action on the cursor reports what is wrong.
 int Cursor::displayRowCount() const
 {
     if (!isOpen())
         return 0;
-    return int(m_view.count()) + (m_state == CursorState::Insert ? 1 : 0);
+    try {
+        return int(m_view.count()) + (m_state == CursorState::Insert ? 1 : 0);
+    } catch (const StoreError &) {
+        return 0;
+    }
 }
 
 int Cursor::currentDisplayRow() const
 {
-    if (m_state == CursorState::Insert)
-        return insertRow();
-    return m_pos ? int(m_view.rowOf(*m_pos)) : -1;
+    try {
+        if (m_state == CursorState::Insert)
+            return insertRow();
+        return m_pos ? int(m_view.rowOf(*m_pos)) : -1;
+    } catch (const StoreError &) {
+        return -1;
+    }
 }
 
 QVariant Cursor::displayValue(int row, int column) const
