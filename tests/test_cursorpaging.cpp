@@ -51,6 +51,7 @@ private slots:
     void pagesFollowTheWholeOrder();
     void walkGoesOnOverRecordsChangedBehind();
     void recordSavedOutOfFilterKeepsItsRow();
+    void onlyTheRecordSavedLastStaysOutOfItsFilter();
     void storedValuesCompareAsSqliteSortsThem();
 };
 
@@ -180,6 +181,38 @@ void CursorPagingTest::recordSavedOutOfFilterKeepsItsRow()
     c.refresh();
     QCOMPARE(c.recordCount(), kVisits - 2);
     QVERIFY(!c.locate(kLishui, settled));
+}
+
+// Settled one after the other while walking down the list: the first settled leaves the view when the
+// second is saved, and rows, numbers and count agree again at once.
+void CursorPagingTest::onlyTheRecordSavedLastStaysOutOfItsFilter()
+{
+    StoreFixture f;
+    addVisits(*f.db, 400);
+    Cursor c(*f.db, tables::openroom());
+    c.setIndexName(QStringLiteral("openroom_id"));
+    c.setFilter(QStringLiteral("Openroom_beizhu<>'结清'"));
+    c.setFiltered(true);
+    c.open();
+    const auto settle = [&c] {
+        c.edit();
+        c.setValue(kMark, QStringLiteral("结清"));
+        c.post();
+    };
+
+    c.moveTo(100);
+    const qint64 first = c.integer(kLishui);
+    settle();
+    c.next();
+    const qint64 second = c.integer(kLishui);
+    settle();
+    QCOMPARE(c.integer(kLishui), second);
+    QCOMPARE(c.currentRow(), 100);
+    QCOMPARE(c.recordCount(), 399);
+    QVERIFY_THROWS_EXCEPTION(StoreError, c.gotoBookmark(first));
+    while (!c.eof())
+        c.next();
+    QCOMPARE(c.currentRow(), 398);
 }
 
 void CursorPagingTest::storedValuesCompareAsSqliteSortsThem()

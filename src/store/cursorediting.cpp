@@ -184,8 +184,15 @@ void Cursor::post()
         emit rowsReset();
     } else {
         m_cache.remove(key);
-        if (m_filtered && m_filter.field >= 0)
-            m_view.setKept(key);
+        // Only the record saved last stays out of its filter: one kept before leaves the view now.
+        if (m_filtered && m_filter.field >= 0 && m_view.setKept(key)) {
+            // Still at an end if it was: only a record beside it left.
+            if (const std::optional<qint64> pos = m_view.find(key))
+                setCurrent(pos, m_bof, m_eof);
+            else
+                placeAt(key, near);
+            emit rowsReset();
+        }
     }
     emit stateChanged();
     emit currentChanged();

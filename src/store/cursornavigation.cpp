@@ -205,8 +205,8 @@ void Cursor::refresh()
 {
     requireOpen();
     checkBrowseMode();
-    m_view.setKept(0);
     const std::optional<KeyEntry> current = currentEntry();
+    m_view.setKept(0);
     loadKeys();
     placeAt(current ? current->key : 0, current);
     emit rowsReset();

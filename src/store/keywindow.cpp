@@ -84,16 +84,21 @@ void KeyWindow::clear()
     m_keptEntry.reset();
 }
 
-void KeyWindow::setKept(qint64 key)
+bool KeyWindow::setKept(qint64 key)
 {
     if (key == m_kept)
-        return;
+        return false;
+    const bool read = !m_rows.empty() || m_count || m_sqlCount;
+    const bool leaves = read && keptExtra() != nullptr;
     m_kept = key;
     m_keptLooked = false;
     m_keptEntry.reset();
     // Counted before it was saved, the record may have been counted as passing the condition.
     m_count.reset();
     m_sqlCount.reset();
+    if (leaves)
+        renumber();
+    return leaves;
 }
 
 void KeyWindow::renumber()

@@ -44,8 +44,10 @@ public:
     // Sets what the view is and forgets what was read of it; a kept record stays.
     void setView(View view);
     void clear();
-    // A record shown in the view although it no longer passes its condition (0: none).
-    void setKept(qint64 key);
+    // A record shown in the view although it no longer passes its condition (0: none). Only one is: when
+    // the one kept so far stood outside the condition it leaves the view, and what was read of the view is
+    // let go (returns true), for the positions after it have moved.
+    bool setKept(qint64 key);
 
     std::optional<qint64> first();
     std::optional<qint64> last();
