@@ -52,6 +52,7 @@ private slots:
     void walkGoesOnOverRecordsChangedBehind();
     void recordSavedOutOfFilterKeepsItsRow();
     void onlyTheRecordSavedLastStaysOutOfItsFilter();
+    void recordNotedThenSettledKeepsFarRowsInPlace();
     void storedValuesCompareAsSqliteSortsThem();
 };
 
@@ -213,6 +214,38 @@ void CursorPagingTest::onlyTheRecordSavedLastStaysOutOfItsFilter()
     while (!c.eof())
         c.next();
     QCOMPARE(c.currentRow(), 398);
+}
+
+// A visit saved twice, first with a note while it still passes the filter, then settled: it keeps one row,
+// and rows far past it, read by their number, are still the rows stored there.
+void CursorPagingTest::recordNotedThenSettledKeepsFarRowsInPlace()
+{
+    StoreFixture f;
+    addVisits(*f.db, kVisits);
+    Cursor c(*f.db, tables::openroom());
+    c.setIndexName(QStringLiteral("openroom_id"));
+    c.setFilter(QStringLiteral("Openroom_beizhu<>'结清'"));
+    c.setFiltered(true);
+    c.open();
+
+    c.moveTo(100);
+    const qint64 visit = c.integer(kLishui);
+    c.edit();
+    c.setValue(kMember, QStringLiteral("002"));
+    c.post();
+    QCOMPARE(c.displayValue(150, c.columnOf(kLishui)).toLongLong(), storedOrder(*f.db, QStringLiteral("rowid DESC"))[150]);
+    c.edit();
+    c.setValue(kMark, QStringLiteral("结清"));
+    c.post();
+
+    const QList<qint64> expected =
+        storedOrder(*f.db, QStringLiteral("rowid DESC")); // the settled visit is still shown until a refresh
+    QCOMPARE(c.recordCount(), kVisits);
+    c.moveTo(2000);
+    QCOMPARE(c.integer(kLishui), expected[2000]);
+    QCOMPARE(c.currentRow(), 2000);
+    c.gotoBookmark(visit);
+    QCOMPARE(c.currentRow(), 100);
 }
 
 void CursorPagingTest::storedValuesCompareAsSqliteSortsThem()

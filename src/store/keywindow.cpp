@@ -86,10 +86,9 @@ void KeyWindow::clear()
 
 bool KeyWindow::setKept(qint64 key)
 {
-    if (key == m_kept)
-        return false;
+    // The same record saved again keeps its place, but whether it passes the condition may have changed.
     const bool read = !m_rows.empty() || m_count || m_sqlCount;
-    const bool leaves = read && keptExtra() != nullptr;
+    const bool leaves = key != m_kept && read && keptExtra() != nullptr;
     m_kept = key;
     m_keptLooked = false;
     m_keptEntry.reset();
