@@ -53,6 +53,7 @@ private slots:
     void recordSavedOutOfFilterKeepsItsRow();
     void onlyTheRecordSavedLastStaysOutOfItsFilter();
     void recordNotedThenSettledKeepsFarRowsInPlace();
+    void linesKeepTheirRecordWhenTheirVisitIsReadAgain();
     void storedValuesCompareAsSqliteSortsThem();
 };
 
@@ -246,6 +247,37 @@ void CursorPagingTest::recordNotedThenSettledKeepsFarRowsInPlace()
     QCOMPARE(c.currentRow(), 2000);
     c.gotoBookmark(visit);
     QCOMPARE(c.currentRow(), 100);
+}
+
+// Another program's commit, to any table, makes the visits be read again: a visit's drink lines stay on the
+// line the cashier is on, and a delete deletes that line.
+void CursorPagingTest::linesKeepTheirRecordWhenTheirVisitIsReadAgain()
+{
+    StoreFixture f;
+    auto other = Database::open(f.folder());
+    addVisits(*other, 3);
+    for (int quantity = 1; quantity <= 4; ++quantity)
+        other->run(QStringLiteral("INSERT INTO Callpear (Openroom_lishu, Pear_id, Pear_shuliang) VALUES (2, 'P01', ?)"),
+                   {quantity});
+    Cursor visits(*f.db, tables::openroom());
+    Cursor lines(*f.db, tables::callpear());
+    lines.setIndexName(QStringLiteral("openroomls"));
+    lines.setMasterLink(&visits, {kLishui}, {QStringLiteral("Openroom_lishu")});
+    visits.open();
+    lines.open();
+    visits.next();
+    lines.next();
+    lines.next();
+    QCOMPARE(lines.integer(QStringLiteral("Pear_shuliang")), 3);
+
+    other->run(QStringLiteral("INSERT INTO room (Room_id) VALUES ('909')"));
+    lines.remove();
+    QCOMPARE(lines.integer(QStringLiteral("Pear_shuliang")), 4);
+    QList<qint64> left;
+    QSqlQuery q = f.db->run(QStringLiteral("SELECT Pear_shuliang FROM Callpear ORDER BY rowid"));
+    while (q.next())
+        left << q.value(0).toLongLong();
+    QCOMPARE(left, QList<qint64>({1, 2, 4}));
 }
 
 void CursorPagingTest::storedValuesCompareAsSqliteSortsThem()

@@ -176,6 +176,7 @@ private:
     static constexpr quint64 kNeverRead = ~quint64(0);
     quint64 m_seenVersion = kNeverRead; // the table's version when the view was read
     bool m_rereadQueued = false;
+    bool m_rereading = false; // while a re-read for freshness tells its listeners
     mutable KeyWindow m_view;
     std::optional<qint64> m_pos; // the current record's position in the view
     bool m_bof = true;

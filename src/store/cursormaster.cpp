@@ -21,7 +21,9 @@ void Cursor::setMasterLink(Cursor *master, const QStringList &masterFields, cons
     for (const QString &f : detailFields)
         m_table.field(f);
     connect(m_master, &Cursor::currentChanged, this, [this] { followMaster(false); });
-    connect(m_master, &Cursor::rowsReset, this, [this] { followMaster(true); });
+    // Read again for freshness, the master still stands on the same record or not: a linked list keeps its
+    // own record unless the link changed. A refresh or a new view of the master reads it from the start.
+    connect(m_master, &Cursor::rowsReset, this, [this] { followMaster(!m_master->m_rereading); });
     connect(m_master, &Cursor::stateChanged, this, [this] { followMaster(false); });
     if (isOpen())
         followMaster(true);

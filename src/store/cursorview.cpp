@@ -6,6 +6,7 @@
 #include "storeerror.h"
 
 #include <QMetaMethod>
+#include <QScopedValueRollback>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -161,6 +162,7 @@ void Cursor::reread()
     } else {
         setCurrent(m_view.last(), false, true);
     }
+    const QScopedValueRollback<bool> telling(m_rereading, true);
     emit rowsReset();
     emit currentChanged();
 }
