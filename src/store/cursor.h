@@ -137,8 +137,9 @@ private:
     QString viewCondition(QVariantList &binds) const;
     QString orderClause() const;
     QStringList orderFields() const;
+    bool orderDescending() const;
     QString selectList() const;
-    void loadKeys();
+    void startView();
     void reread();
     void onDatabaseChanged();
     void placeAt(qint64 rowid, const std::optional<KeyEntry> &near);

@@ -179,7 +179,7 @@ void Cursor::post()
     m_buffer.clear();
     m_modified = false;
     if (viewChanges) {
-        loadKeys();
+        startView();
         placeAt(key, near);
         emit rowsReset();
     } else {

@@ -59,7 +59,7 @@ void Cursor::followMaster(bool force)
     m_linkEmpty = empty;
     m_linkValues = values;
     m_view.setKept(0);
-    loadKeys();
+    startView();
     setCurrent(m_view.first(), true, false);
     emit rowsReset();
     emit currentChanged();

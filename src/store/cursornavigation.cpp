@@ -40,7 +40,7 @@ void Cursor::setFiltered(bool on)
     m_filtered = on;
     m_view.setKept(0);
     if (isOpen()) {
-        loadKeys();
+        startView();
         setCurrent(m_view.first(), true, false);
         emit rowsReset();
         emit currentChanged();
@@ -156,7 +156,8 @@ bool Cursor::locate(const QString &fieldName, const QVariant &value, LocateOptio
 
     QVariantList binds;
     const QString condition = viewCondition(binds);
-    QString where = condition.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" WHERE (") + condition + QStringLiteral(") AND ");
+    QString where = condition.isEmpty() ? QStringLiteral(" WHERE ")
+                                        : QStringLiteral(" WHERE (") + condition + QStringLiteral(") AND ");
     const QString column = quoted(f.name);
     const bool partial = options.testFlag(LocateOption::PartialKey) && f.isText();
     const bool nocase = options.testFlag(LocateOption::CaseInsensitive) && f.isText();
@@ -207,7 +208,7 @@ void Cursor::refresh()
     checkBrowseMode();
     const std::optional<KeyEntry> current = currentEntry();
     m_view.setKept(0);
-    loadKeys();
+    startView();
     placeAt(current ? current->key : 0, current);
     emit rowsReset();
     emit currentChanged();

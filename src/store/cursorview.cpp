@@ -56,12 +56,16 @@ QStringList Cursor::orderFields() const
     return m_orderFields;
 }
 
+bool Cursor::orderDescending() const
+{
+    if (const IndexDef *index = m_indexName.isEmpty() ? nullptr : m_table.index(m_indexName))
+        return index->descending;
+    return m_descending;
+}
+
 QString Cursor::orderClause() const
 {
-    bool descending = m_descending;
-    if (const IndexDef *index = m_indexName.isEmpty() ? nullptr : m_table.index(m_indexName))
-        descending = index->descending;
-    const QString dir = descending ? QStringLiteral(" DESC") : QString();
+    const QString dir = orderDescending() ? QStringLiteral(" DESC") : QString();
     QStringList terms;
     for (const QString &f : orderFields())
         terms << quoted(m_table.field(f).name) + dir;
@@ -78,7 +82,7 @@ QString Cursor::selectList() const
 }
 
 // Starts the view afresh; its keys are read when they are asked for.
-void Cursor::loadKeys()
+void Cursor::startView()
 {
     m_seenVersion = m_db.version(m_table.name);
     KeyWindow::View view;
@@ -86,8 +90,7 @@ void Cursor::loadKeys()
     view.condition = viewCondition(view.binds);
     for (const QString &f : orderFields())
         view.orderBy << quoted(m_table.field(f).name);
-    const IndexDef *index = m_indexName.isEmpty() ? nullptr : m_table.index(m_indexName);
-    view.descending = index ? index->descending : m_descending;
+    view.descending = orderDescending();
     m_view.setView(view);
     m_cache.clear();
 }
@@ -152,7 +155,7 @@ void Cursor::reread()
     const std::optional<KeyEntry> current = m_seenVersion == kNeverRead ? std::nullopt : currentEntry();
     const bool bof = m_bof;
     const bool eof = m_eof;
-    loadKeys();
+    startView();
     if (!current) {
         setCurrent(m_view.first(), true, false); // first read, or rows came to an empty view
     } else if (const std::optional<qint64> pos = m_view.find(current->key)) {

@@ -431,7 +431,8 @@ QList<KeyEntry> KeyWindow::select(const QString &condition, const QVariantList &
     for (const QString &column : m_view.orderBy)
         sql += QStringLiteral(", ") + column;
     sql += QStringLiteral(" FROM ") + m_view.table + whereWith(condition);
-    sql += QStringLiteral(" ORDER BY ") + walkOrder(forward) + QStringLiteral(" LIMIT %1 OFFSET %2").arg(limit).arg(offset);
+    sql += QStringLiteral(" ORDER BY ") + walkOrder(forward) +
+           QStringLiteral(" LIMIT %1 OFFSET %2").arg(limit).arg(offset);
     QSqlQuery query = m_db.run(sql, m_view.binds + binds);
     QList<KeyEntry> out;
     while (query.next()) {
