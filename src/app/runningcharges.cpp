@@ -43,7 +43,7 @@ void RunningCharges::update()
             continue;
         }
         const charge::RunningCharge c =
-            charge::runningCharge(found->begin, now, found->hourlyPrice, found->memberRate, found->roomRate, found->lines);
+            charge::runningCharge(found->begin, now, found->discountMinutes, found->hourlyPrice, found->memberRate, found->roomRate, found->lines);
         button->setRunning(charge::runningText(c));
     }
 }

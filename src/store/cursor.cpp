@@ -84,6 +84,7 @@ void Cursor::open()
     if (isOpen())
         return;
     m_state = CursorState::Browse;
+    m_lost = false;
     m_linkValues.clear();
     if (m_master) {
         followMaster(true);
@@ -104,6 +105,7 @@ void Cursor::close()
     if (!isOpen())
         return;
     m_state = CursorState::Inactive;
+    m_lost = false;
     m_buffer.clear();
     m_modified = false;
     m_view.clear();

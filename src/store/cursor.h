@@ -81,6 +81,15 @@ public:
     void gotoBookmark(Bookmark mark);
     bool locate(const QString &fieldName, const QVariant &value, LocateOptions options = {});
     void refresh();
+    // The current record was deleted, or left this view, through a change made elsewhere, and the cursor
+    // now stands on another one that nobody chose (also when this cursor's master is so). Choosing a record
+    // again (a move, a locate, a bookmark, a refresh) ends it.
+    bool isLost() const;
+    // Refuses, naming the table, an action aimed at the current record while it is lost.
+    void requireChosen() const;
+    // This screen's own step wrote the current record without this cursor: read the view again keeping the
+    // record current, in view even when it no longer passes the filter, and never count it as lost.
+    void followOwnWrite();
     // Reads the view again when its table changed since it was read (or it was never read). Every reading
     // call does this itself; a grid calls it once when it is bound, and is otherwise served as last read.
     void ensureFresh() const;
@@ -89,7 +98,10 @@ public:
     CursorState state() const { return m_state; }
     bool isEditing() const { return m_state == CursorState::Edit || m_state == CursorState::Insert; }
     bool isModified() const { return m_modified; }
-    void edit();
+    void edit(); // the record as stored now
+    // What a bound control calls as the cashier starts typing: refused, and the record shown again, when
+    // it was changed elsewhere since it was shown, so that nothing typed over an unseen value is saved.
+    void editAsShown();
     void insert();
     void append();
     void post();
@@ -140,7 +152,12 @@ private:
     bool orderDescending() const;
     QString selectList() const;
     void startView();
-    void reread();
+    void reread(bool ownWrite = false);
+    void rereadAround(const std::optional<KeyEntry> &current, const QVector<QVariant> &shown, bool ownWrite);
+    std::optional<QVector<QVariant>> storedRow(qint64 rowid) const;
+    bool sameIdentity(const QVector<QVariant> &a, const QVector<QVariant> &b) const;
+    bool isShown() const;
+    QString lostMessage() const;
     void onDatabaseChanged();
     void placeAt(qint64 rowid, const std::optional<KeyEntry> &near);
     std::optional<KeyEntry> currentEntry() const;
@@ -150,6 +167,7 @@ private:
     QVector<QVariant> fetchOne(qint64 rowid) const;
     QVector<QVariant> currentValues() const;
     void startInsert(bool atEnd);
+    void startEdit(bool asShown);
     void requireOpen() const;
     void requireWritable() const;
     void writeBuffer();
@@ -182,10 +200,13 @@ private:
     std::optional<qint64> m_pos; // the current record's position in the view
     bool m_bof = true;
     bool m_eof = true;
+    bool m_lost = false;
     mutable QHash<qint64, QVector<QVariant>> m_cache;
 
     QVector<QVariant> m_buffer; // one value per table field
     QVector<bool> m_changed;
+    QVector<QVariant> m_original; // the record as stored when its edit began
+    bool m_conflictReported = false; // this edit was refused once for a change made elsewhere
     bool m_modified = false;
     qint64 m_editKey = 0;
     bool m_insertAtEnd = false; // else before the current record

@@ -20,19 +20,41 @@ void Cursor::checkBrowseMode()
         cancel();
 }
 
-void Cursor::edit()
+void Cursor::edit() { startEdit(false); }
+
+void Cursor::editAsShown() { startEdit(true); }
+
+void Cursor::startEdit(bool asShown)
 {
     requireWritable();
     if (isEditing())
         return;
+    // What the cashier has been shown of the record, before it is read again.
+    const qint64 shownKey = m_pos ? m_view.keyAt(*m_pos) : 0;
+    const QVector<QVariant> shown = asShown && shownKey ? m_cache.value(shownKey) : QVector<QVariant>();
     ensureFresh();
+    requireChosen();
     if (!m_pos) {
         insert();
         return;
     }
     m_editKey = m_view.keyAt(*m_pos);
     m_cache.remove(m_editKey);
-    m_buffer = fetchOne(m_editKey); // the record as stored now, not as last read
+    const std::optional<QVector<QVariant>> stored = storedRow(m_editKey);
+    if (!stored) {
+        m_lost = true;
+        throw StoreError(lostMessage());
+    }
+    // Typing over a value that another station changed since it was shown would overwrite what nobody saw.
+    if (m_editKey == shownKey && !shown.isEmpty() && shown != *stored) {
+        m_cache.insert(m_editKey, *stored);
+        emit currentChanged();
+        throw StoreError(QStringLiteral("这条记录刚在别处被修改过（%1），现在显示的是修改后的内容，请重新输入")
+                             .arg(m_table.fileName));
+    }
+    m_buffer = *stored; // the record as stored now, not as last read
+    m_original = *stored;
+    m_conflictReported = false;
     m_changed.fill(false, m_table.fields.size());
     m_modified = false;
     m_state = CursorState::Edit;
@@ -49,9 +71,14 @@ void Cursor::startInsert(bool atEnd)
     requireWritable();
     checkBrowseMode();
     ensureFresh();
+    // A new detail line takes its master's record: never one that nobody chose.
+    if (m_master)
+        m_master->requireChosen();
     if (m_beforeInsert)
         m_beforeInsert(*this);
     m_buffer = QVector<QVariant>(m_table.fields.size());
+    m_original.clear();
+    m_conflictReported = false;
     m_changed.fill(false, m_table.fields.size());
     m_modified = false;
     if (m_master && !m_linkEmpty) {
@@ -139,12 +166,25 @@ void Cursor::writeBuffer()
         m_editKey = query.lastInsertId().toLongLong();
         m_db.noteWrite(m_table.name);
     } else if (!names.isEmpty()) {
+        // Only the record that was read is written: not one that took its row number after it was deleted,
+        // and not over what another station saved since the edit began.
+        const std::optional<QVector<QVariant>> stored = storedRow(m_editKey);
+        if (!stored || !sameIdentity(*stored, m_original))
+            throw RecordGone(QStringLiteral("这条记录已在别处被删除，修改没有保存（%1）").arg(m_table.fileName));
+        if (*stored != m_original) {
+            if (m_conflictReported)
+                throw AbortAction();
+            m_conflictReported = true;
+            throw StoreError(QStringLiteral("这条记录在您修改时已在别处被修改（%1），您的修改没有保存；"
+                                            "请取消修改，看过新的内容后再改")
+                                 .arg(m_table.fileName));
+        }
         binds << m_editKey;
         QSqlQuery query = m_db.run(QStringLiteral("UPDATE ") + quoted(m_table.name) + QStringLiteral(" SET ") +
                                        names.join(QLatin1String(" = ?, ")) + QStringLiteral(" = ? WHERE rowid = ?"),
                                    binds);
         if (query.numRowsAffected() == 0)
-            throw StoreError(QStringLiteral("这条记录已被删除，无法保存（%1），请刷新").arg(m_table.fileName));
+            throw RecordGone(QStringLiteral("这条记录已在别处被删除，修改没有保存（%1）").arg(m_table.fileName));
         m_db.noteWrite(m_table.name);
     }
 }
@@ -163,11 +203,16 @@ void Cursor::post()
         viewChanges = m_changed[i] && affectsView(i);
 
     bool wasFresh = false;
-    {
+    try {
         Transaction tx(m_db);
         wasFresh = m_seenVersion == m_db.version(m_table.name);
         writeBuffer();
         tx.commit();
+    } catch (const RecordGone &) {
+        // Nothing is left to save it to: the change is dropped, so that no later move or timer tries again.
+        cancel();
+        m_lost = true;
+        throw;
     }
     // Its own write leaves this cursor's view as read, the record just saved aside.
     if (wasFresh)
@@ -178,6 +223,7 @@ void Cursor::post()
     m_state = CursorState::Browse;
     m_buffer.clear();
     m_modified = false;
+    m_lost = false;
     if (viewChanges) {
         startView();
         placeAt(key, near);
@@ -223,7 +269,10 @@ void Cursor::remove()
     requireWritable();
     if (m_state == CursorState::Edit)
         cancel();
+    const qint64 shownKey = m_pos ? m_view.keyAt(*m_pos) : 0;
+    const QVector<QVariant> shown = shownKey ? m_cache.value(shownKey) : QVector<QVariant>();
     ensureFresh();
+    requireChosen();
     if (!m_pos)
         throw StoreError(QStringLiteral("%1 中没有可删除的记录").arg(m_table.fileName));
     const qint64 pos = *m_pos;
@@ -232,6 +281,12 @@ void Cursor::remove()
     {
         Transaction tx(m_db);
         wasFresh = m_seenVersion == m_db.version(m_table.name);
+        // The record the cashier confirmed, not one that took its row number since.
+        const std::optional<QVector<QVariant>> stored = storedRow(key);
+        if (!stored || (key == shownKey && !shown.isEmpty() && !sameIdentity(shown, *stored))) {
+            m_lost = true;
+            throw StoreError(lostMessage());
+        }
         m_db.run(QStringLiteral("DELETE FROM ") + quoted(m_table.name) + QStringLiteral(" WHERE rowid = ?"), {key});
         m_db.noteWrite(m_table.name);
         tx.commit();

@@ -56,6 +56,10 @@ void Cursor::followMaster(bool force)
             cancel();
         }
     }
+    // Following a master that was read again for freshness onto other link values is a change made
+    // elsewhere; following the cashier's move on the master is a choice.
+    const bool hadRecord = m_pos.has_value();
+    m_lost = m_master->m_rereading && !force && hadRecord;
     m_linkEmpty = empty;
     m_linkValues = values;
     m_view.setKept(0);

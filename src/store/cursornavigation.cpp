@@ -42,6 +42,7 @@ void Cursor::setFiltered(bool on)
     if (isOpen()) {
         startView();
         setCurrent(m_view.first(), true, false);
+        m_lost = false;
         emit rowsReset();
         emit currentChanged();
     }
@@ -55,6 +56,7 @@ void Cursor::first()
     checkBrowseMode();
     ensureFresh();
     setCurrent(m_view.first(), true, false);
+    m_lost = false;
     emit currentChanged();
 }
 
@@ -64,6 +66,7 @@ void Cursor::last()
     checkBrowseMode();
     ensureFresh();
     setCurrent(m_view.last(), false, true);
+    m_lost = false;
     emit currentChanged();
 }
 
@@ -72,6 +75,7 @@ void Cursor::next()
     requireOpen();
     checkBrowseMode();
     ensureFresh();
+    m_lost = false;
     if (const std::optional<qint64> next = m_pos ? m_view.neighbour(*m_pos, 1) : std::nullopt) {
         setCurrent(next, false, false);
         emit currentChanged();
@@ -85,6 +89,7 @@ void Cursor::prior()
     requireOpen();
     checkBrowseMode();
     ensureFresh();
+    m_lost = false;
     if (const std::optional<qint64> prior = m_pos ? m_view.neighbour(*m_pos, -1) : std::nullopt) {
         setCurrent(prior, false, false);
         emit currentChanged();
@@ -102,6 +107,7 @@ void Cursor::moveTo(int row)
     if (!pos)
         pos = m_view.last();
     setCurrent(pos, false, false);
+    m_lost = false;
     emit currentChanged();
 }
 
@@ -144,6 +150,7 @@ void Cursor::gotoBookmark(Bookmark mark)
     if (!pos)
         throw StoreError(QStringLiteral("要返回的记录已不存在（%1）").arg(m_table.fileName));
     setCurrent(pos, false, false);
+    m_lost = false;
     emit currentChanged();
 }
 
@@ -198,6 +205,7 @@ bool Cursor::locate(const QString &fieldName, const QVariant &value, LocateOptio
     // A located record is read as it is stored now, whoever changed it since this view was read.
     m_cache.remove(found);
     setCurrent(pos, false, false);
+    m_lost = false;
     emit currentChanged();
     return true;
 }
@@ -210,6 +218,7 @@ void Cursor::refresh()
     m_view.setKept(0);
     startView();
     placeAt(current ? current->key : 0, current);
+    m_lost = false;
     emit rowsReset();
     emit currentChanged();
 }

@@ -150,30 +150,96 @@ void Cursor::ensureFresh() const
         self->reread();
 }
 
-void Cursor::reread()
+void Cursor::reread(bool ownWrite)
 {
     const std::optional<KeyEntry> current = m_seenVersion == kNeverRead ? std::nullopt : currentEntry();
+    QVector<QVariant> shown;
+    if (current && !m_table.identity.isEmpty())
+        shown = m_cache.value(current->key);
+    rereadAround(current, shown, ownWrite);
+}
+
+// Reads the view again and stands on `current` as stored now. A record that is gone, that left the view or
+// whose row was given to another record is lost: the cursor stands on its neighbour until one is chosen.
+void Cursor::rereadAround(const std::optional<KeyEntry> &current, const QVector<QVariant> &shown, bool ownWrite)
+{
     const bool bof = m_bof;
     const bool eof = m_eof;
+    bool lost = false;
     startView();
     if (!current) {
         setCurrent(m_view.first(), true, false); // first read, or rows came to an empty view
     } else if (const std::optional<qint64> pos = m_view.find(current->key)) {
         setCurrent(pos, bof && !m_view.neighbour(*pos, -1), eof && !m_view.neighbour(*pos, 1));
+        if (!shown.isEmpty()) {
+            const std::optional<QVector<QVariant>> stored = storedRow(current->key);
+            lost = !stored || !sameIdentity(shown, *stored);
+        }
     } else if (const std::optional<qint64> next = m_view.after(*current)) {
         setCurrent(next, false, false);
+        lost = true;
     } else {
         setCurrent(m_view.last(), false, true);
+        lost = true;
     }
+    if (lost && !ownWrite)
+        m_lost = true;
     const QScopedValueRollback<bool> telling(m_rereading, true);
     emit rowsReset();
     emit currentChanged();
 }
+
+void Cursor::followOwnWrite()
+{
+    if (!isOpen() || isEditing())
+        return;
+    const std::optional<KeyEntry> current = currentEntry();
+    // The step may have taken the record out of the filter, as a post through this cursor would.
+    if (current && m_filtered && m_filter.field >= 0)
+        m_view.setKept(current->key);
+    if (m_db.version(m_table.name) != m_seenVersion)
+        rereadAround(current, {}, true);
+}
+
+bool Cursor::isLost() const
+{
+    ensureFresh();
+    return m_lost || (m_master && m_master->isLost());
+}
+
+QString Cursor::lostMessage() const
+{
+    if (m_master && !m_lost && m_master->isLost())
+        return m_master->lostMessage();
+    return QStringLiteral("%1 中选中的记录已在别处被删除或修改，请重新选择").arg(m_table.fileName);
+}
+
+void Cursor::requireChosen() const
+{
+    if (isLost())
+        throw StoreError(lostMessage());
+}
+
+bool Cursor::sameIdentity(const QVector<QVariant> &a, const QVector<QVariant> &b) const
+{
+    for (const QString &name : m_table.identity) {
+        const int i = m_table.fieldIndex(name);
+        if (a.value(i) != b.value(i))
+            return false;
+    }
+    return true;
+}
+
+bool Cursor::isShown() const
+{
+    static const QMetaMethod shown = QMetaMethod::fromSignal(&Cursor::rowsReset);
+    return isSignalConnected(shown);
+}
+
 void Cursor::onDatabaseChanged()
 {
     // Shown lists follow soon, once the event loop runs; a cursor nobody shows waits until it is asked.
-    static const QMetaMethod shown = QMetaMethod::fromSignal(&Cursor::rowsReset);
-    if (m_rereadQueued || !isOpen() || !isSignalConnected(shown))
+    if (m_rereadQueued || !isOpen() || !isShown())
         return;
     m_rereadQueued = true;
     QMetaObject::invokeMethod(
@@ -191,17 +257,22 @@ void Cursor::onDatabaseChanged()
 
 // --- rows ------------------------------------------------------------------------------------------
 
-QVector<QVariant> Cursor::fetchOne(qint64 rowid) const
+std::optional<QVector<QVariant>> Cursor::storedRow(qint64 rowid) const
 {
     QSqlQuery query = m_db.run(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
                                    quoted(m_table.name) + QStringLiteral(" WHERE rowid = ?"),
                                {rowid});
+    if (!query.next())
+        return std::nullopt;
     QVector<QVariant> row(m_table.fields.size());
-    if (query.next()) {
-        for (int c = 0; c < m_columns.size(); ++c)
-            row[m_columns[c]] = fieldvalue::fromSql(m_table.fields[m_columns[c]], query.value(c + 1));
-    }
+    for (int c = 0; c < m_columns.size(); ++c)
+        row[m_columns[c]] = fieldvalue::fromSql(m_table.fields[m_columns[c]], query.value(c + 1));
     return row;
+}
+
+QVector<QVariant> Cursor::fetchOne(qint64 rowid) const
+{
+    return storedRow(rowid).value_or(QVector<QVariant>(m_table.fields.size()));
 }
 
 const QVector<QVariant> &Cursor::rowAt(qint64 pos) const
@@ -309,6 +380,7 @@ void Cursor::moveToDisplayRow(int row)
         setCurrent(pos, false, false);
     else
         setCurrent(m_view.last(), false, true);
+    m_lost = false;
     emit currentChanged();
 }
 

@@ -47,6 +47,9 @@ struct TableDef
     QList<FieldDef> fields;
     QString uniqueKey{}; // text field that must be present and unique
     QList<IndexDef> indexes{};
+    // Fields that tell one record from another where the row number may be given again to a new record
+    // after the last one was deleted; empty where the table numbers its records itself and never reuses one.
+    QStringList identity{};
 
     int fieldIndex(const QString &fieldName) const;
     const FieldDef &field(const QString &fieldName) const;

@@ -20,14 +20,27 @@ qint64 holding(Database &db, const QString &room, qint64 exceptVisit)
     return query.next() ? query.value(0).toLongLong() : 0;
 }
 
+qint64 notCheckedOut(Database &db, const QString &room, qint64 exceptVisit)
+{
+    db.run(QStringLiteral("CREATE INDEX IF NOT EXISTS visits_not_out ON Openroom (Openroom_room_id) "
+                          "WHERE Openroom_endtime < Openroom_begintime"));
+    QSqlQuery query = db.run(QStringLiteral("SELECT Openroom_Lishui FROM Openroom INDEXED BY visits_not_out "
+                                            "WHERE Openroom_endtime < Openroom_begintime "
+                                            "AND lower(Openroom_room_id) = lower(?) AND Openroom_Lishui <> ? "
+                                            "ORDER BY Openroom_Lishui DESC LIMIT 1"),
+                             {room, exceptVisit});
+    return query.next() ? query.value(0).toLongLong() : 0;
+}
+
 QList<OpenVisit> listOpen(Database &db)
 {
     QList<OpenVisit> visits;
     QSqlQuery query = db.run(
         QStringLiteral("SELECT o.Openroom_Lishui, o.Openroom_room_id, o.Openroom_begintime, o.Openroom_room_zhelu, "
-                       "(SELECT Customers_zkl FROM Customers WHERE Customers_id = o.Openroom_Customers_id), "
+                       "coalesce((SELECT coalesce(Customers_zkl, 0) FROM Customers "
+                       "WHERE Customers_id = o.Openroom_Customers_id), o.Openroom_customer_zhelu), "
                        "(SELECT Room_sfbiaozhun FROM room WHERE lower(Room_id) = lower(o.Openroom_room_id) "
-                       "ORDER BY Room_id LIMIT 1) "
+                       "ORDER BY Room_id LIMIT 1), o.Openroom_youhuminute "
                        "FROM Openroom o WHERE o.Openroom_beizhu IS NOT '%1' "
                        "AND o.Openroom_endtime < o.Openroom_begintime ORDER BY o.Openroom_Lishui DESC")
             .arg(QStringLiteral("结清")));
@@ -40,6 +53,7 @@ QList<OpenVisit> listOpen(Database &db)
         v.roomRate = query.value(3).toDouble();
         v.memberRate = query.value(4).toDouble();
         v.hourlyPrice = query.value(5).toDouble();
+        v.discountMinutes = query.value(6).toInt();
         visits << v;
     }
     query.finish();

@@ -17,14 +17,20 @@ namespace openvisits {
 // Read through the index of unsettled visits, so its cost does not grow with the venue's history.
 qint64 holding(Database &db, const QString &room, qint64 exceptVisit = 0);
 
+// The serial number of a visit of room other than exceptVisit that is not checked out, paid or not (a party
+// may pay before it leaves): such a visit holds its room. 0 when none. Read through an index of the visits
+// not checked out, made when missing; it holds no data of its own.
+qint64 notCheckedOut(Database &db, const QString &room, qint64 exceptVisit = 0);
+
 // An open visit with what its charge so far is computed from, read as stored now.
 struct OpenVisit
 {
     qint64 serial = 0;
     QString room;
     QDateTime begin;
+    int discountMinutes = 0; // stored on the visit; 0 when missing
     double roomRate = 0;    // the visit's room rate; 0 when missing
-    double memberRate = 0;  // the member's rate; 0 when missing or when the member is gone
+    double memberRate = 0;  // the member's rate, or the visit's own when the member is gone; 0 when missing
     double hourlyPrice = 0; // the room's charge standard
     QList<std::pair<int, double>> lines; // quantity and unit price of each order line, in order
 };

@@ -23,6 +23,13 @@ public:
     using StoreError::StoreError;
 };
 
+// The record being saved is no longer stored: another station deleted it.
+class RecordGone : public StoreError
+{
+public:
+    using StoreError::StoreError;
+};
+
 // Ends the current action silently; a handler that has already told the cashier why throws it.
 class AbortAction : public std::exception
 {

@@ -20,6 +20,7 @@ FieldDef of(const char *name, FieldKind kind, const char *label = nullptr)
 
 FieldDef flag(const char *name, const char *label = nullptr) { return text(name, 2, label); }
 
+// A key value: one that does not fit is refused, for "3001" cut to "300" would be another room.
 FieldDef wholeText(const char *name, int width)
 {
     FieldDef def = text(name, width);
@@ -34,13 +35,14 @@ const TableDef &customers()
     static const TableDef def{
         QStringLiteral("Customers"),
         QStringLiteral("Customers.db"),
-        {text("Customers_id", 7), text("Customers_name", 8), text("Customers_sfzh", 18),
+        {wholeText("Customers_id", 7), text("Customers_name", 8), text("Customers_sfzh", 18),
          text("Customers_phone", 16), of("Customers_zcsj", K::Date),
          of("Customers_zjxfsj", K::DateTime, "最近消费时间"), of("Customers_ljxf", K::Money),
          of("Customers_zkl", K::Float), text("Customers_dizhi", 20), text("Customers_hyjb", 10),
          text("Customers_bz", 20)},
         QStringLiteral("Customers_id"),
         {{QStringLiteral("Customers_id"), {QStringLiteral("Customers_id")}}},
+        {QStringLiteral("Customers_id")},
     };
     return def;
 }
@@ -50,13 +52,14 @@ const TableDef &room()
     static const TableDef def{
         QStringLiteral("room"),
         QStringLiteral("room.DB"),
-        {text("Room_id", 3), text("Room_sheshi", 40), of("Room_sfbiaozhun", K::Money), flag("Room_used"),
+        {wholeText("Room_id", 3), text("Room_sheshi", 40), of("Room_sfbiaozhun", K::Money), flag("Room_used"),
          text("Room_guige", 2), of("Room_feiyong1", K::Money), of("Room_begintime1", K::Time),
          of("Room_endtime1", K::Time), of("Room_feiyong2", K::Money), of("Room_begintime2", K::Time),
          of("Room_endtime2", K::Time), of("Room_feiyong3", K::Money), of("Room_begintime3", K::Time),
          of("Room_endtime3", K::Time), text("Room_beizhu", 10)},
         QStringLiteral("Room_id"),
         {{QStringLiteral("Room_id"), {QStringLiteral("Room_id")}}},
+        {QStringLiteral("Room_id")},
     };
     return def;
 }
@@ -71,6 +74,7 @@ const TableDef &clients()
          of("Clients_lastopentime", K::DateTime), of("Clients_lastclosetime", K::DateTime), text("Clients_Running", 8)},
         QString(),
         {{QStringLiteral("client_room_id"), {QStringLiteral("Clients_room_id")}}},
+        {QStringLiteral("Clients_mac"), QStringLiteral("Clients_ip")},
     };
     return def;
 }
@@ -80,7 +84,10 @@ const TableDef &pear()
     static const TableDef def{
         QStringLiteral("Pear"),
         QStringLiteral("Pear.db"),
-        {text("Pear_bm", 10), text("Pear_name", 30), of("Pear_price", K::Money), text("Pear_beizhu", 30)},
+        {wholeText("Pear_bm", 10), text("Pear_name", 30), of("Pear_price", K::Money), text("Pear_beizhu", 30)},
+        QString(),
+        {},
+        {QStringLiteral("Pear_bm")},
     };
     return def;
 }

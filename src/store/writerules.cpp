@@ -8,6 +8,8 @@
 
 #include <QSqlQuery>
 
+#include <cmath>
+
 namespace ktv::writerules {
 
 namespace {
@@ -47,11 +49,41 @@ void checkRoom(Database &db, const TableDef &table, qint64 rowid, const QVector<
         throw StoreError(QStringLiteral("房间%1有未退房的开房记录，不能修改房间编号").arg(old));
 }
 
+// A price or a rate is a finite number of a sensible size: "1e400" typed for a price, or a rate of 900 for
+// 0.9, would charge every guest after it wrongly.
+void checkAmounts(const TableDef &table, const QVector<QVariant> &values, const QVector<bool> &changed)
+{
+    static const QStringList prices{QStringLiteral("Room_sfbiaozhun"), QStringLiteral("Room_feiyong1"),
+                                    QStringLiteral("Room_feiyong2"), QStringLiteral("Room_feiyong3"),
+                                    QStringLiteral("Pear_price")};
+    static const QStringList rates{QStringLiteral("Customers_zkl"), QStringLiteral("Openroom_room_zhelu"),
+                                   QStringLiteral("Openroom_customer_zhelu")};
+    constexpr double kMaxPrice = 1'000'000;
+    constexpr double kMaxRate = 100;
+    for (int i = 0; i < table.fields.size(); ++i) {
+        if (!changed[i] || values[i].isNull() || !table.fields[i].isNumber())
+            continue;
+        const FieldDef &f = table.fields[i];
+        const double v = values[i].toDouble();
+        if (!std::isfinite(v))
+            throw StoreError(QStringLiteral("字段 %1 的值不是有效的数值，没有保存").arg(f.displayLabel()));
+        if (prices.contains(f.name) && (v < 0 || v > kMaxPrice))
+            throw StoreError(QStringLiteral("字段 %1 的价格 %2 不合理（应在 0 到 1000000 之间），没有保存")
+                                 .arg(f.displayLabel())
+                                 .arg(v, 0, 'g', 15));
+        if (rates.contains(f.name) && v > kMaxRate)
+            throw StoreError(QStringLiteral("字段 %1 的折扣率 %2 不合理（不能超过 100），没有保存")
+                                 .arg(f.displayLabel())
+                                 .arg(v, 0, 'g', 15));
+    }
+}
+
 } // namespace
 
 void check(Database &db, const TableDef &table, qint64 rowid, const QVector<QVariant> &values,
            const QVector<bool> &changed)
 {
+    checkAmounts(table, values, changed);
     if (&table == &tables::openroom())
         checkVisit(table, rowid, values, changed);
     else if (&table == &tables::room())

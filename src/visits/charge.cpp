@@ -45,15 +45,15 @@ void DrinksTotal::add(int quantity, double unitPrice)
     m_units = qint64(std::nearbyint(double(m_units) + quantity * unitPrice * 10000.0));
 }
 
-RunningCharge runningCharge(const QDateTime &begin, const QDateTime &now, double hourlyPrice, double memberRate,
-                            double roomRate, const QList<std::pair<int, double>> &lines)
+RunningCharge runningCharge(const QDateTime &begin, const QDateTime &now, int discountMinutes, double hourlyPrice,
+                            double memberRate, double roomRate, const QList<std::pair<int, double>> &lines)
 {
     RunningCharge c;
     c.minutes = usedMinutes(begin, now);
     DrinksTotal drinks;
     for (const auto &[quantity, price] : lines)
         drinks.add(quantity, price);
-    c.amount = roomCharge(c.minutes, 0, hourlyPrice, rateOrOne(memberRate), rateOrOne(roomRate)) + drinks.value();
+    c.amount = roomCharge(c.minutes, discountMinutes, hourlyPrice, rateOrOne(memberRate), rateOrOne(roomRate)) + drinks.value();
     return c;
 }
 

@@ -1,6 +1,7 @@
 #include "formcloseroomandpay.h"
 
 #include "charge.h"
+#include "checkoutsteps.h"
 
 #include "store/database.h"
 #include "store/openvisits.h"
@@ -69,6 +70,7 @@ TFormCloseroomandPay::TFormCloseroomandPay(TDataModule1 &data, const Platform &p
     m_lines->setMasterLink(m_visits, {kLishui}, {QStringLiteral("Openroom_lishu")});
     m_rooms->setObjectName(QStringLiteral("Table3"));
     m_rooms->setOrderFields({kRoomId});
+    m_rooms->setBeforePost([this](Cursor &c) { Table3BeforePost(c); });
     m_member->setObjectName(QStringLiteral("Table4"));
     m_member->setOrderFields({QStringLiteral("Customers_id")});
     m_member->setMasterLink(m_visits, {kVisitMember}, {QStringLiteral("Customers_id")});
@@ -218,8 +220,15 @@ QWidget *TFormCloseroomandPay::buildSteps()
         const auto handler = s.handler;
         // An amount still being typed counts: a step started by its accelerator takes no focus first.
         connect(button, &QPushButton::clicked, this, [this, handler] {
-            if (settleFocusedInput(true))
-                runGuarded(m_platform.dialogs, [this, handler] { (this->*handler)(); });
+            if (!settleFocusedInput(true))
+                return;
+            runGuarded(m_platform.dialogs, [this, handler] {
+                try {
+                    (this->*handler)();
+                } catch (const checkout::Refused &refused) {
+                    m_platform.dialogs.showMessage(refused.message());
+                }
+            });
         });
         column->addWidget(button);
         m_steps << button;
@@ -235,7 +244,7 @@ QWidget *TFormCloseroomandPay::buildLowerArea()
                              {{kRoomId, QStringLiteral("房间编号"), true},
                               {QStringLiteral("Room_sheshi"), QStringLiteral("房间设施"), true},
                               {QStringLiteral("Room_sfbiaozhun"), QStringLiteral("房间收费标准"), true},
-                              {kRoomUsed, QStringLiteral("是否在使用中")},
+                              {kRoomUsed, QStringLiteral("是否在使用中"), false, {tables::yes, tables::no}},
                               {QStringLiteral("Room_beizhu"), QStringLiteral("房间备注"), true}},
                              QStringLiteral("DBGrid3"), area));
     area->addWidget(makeGrid(dialogs, m_clientSource,
@@ -309,190 +318,73 @@ std::optional<double> TFormCloseroomandPay::optional(Cursor &cursor, const QStri
     return cursor.number(field);
 }
 
-// The room list and the client PC list stand on the visit's own room before check-out or pricing reads
-// them, whatever was picked in their grids.
-bool TFormCloseroomandPay::placeListsOnVisitRoom()
+// The visit the cashier chose, with what was typed into its boxes stored first; 0 when the list is empty.
+// A visit that another station settled or deleted since it was chosen is refused, never its neighbour.
+qint64 TFormCloseroomandPay::chosenVisit()
 {
-    const QString room = m_visits->text(kVisitRoom);
-    if (room.isEmpty())
-        return false;
-    m_clients->locate(kClientRoom, room, LocateOption::CaseInsensitive);
-    return m_rooms->locate(kRoomId, room, LocateOption::CaseInsensitive);
+    m_visits->checkBrowseMode();
+    m_visits->requireChosen();
+    return m_visits->isEmpty() ? 0 : m_visits->integer(kLishui);
 }
 
-// Frees the visit's room and every client PC of it, as stored now. A room that an open visit other than this
-// one holds has been let again: nothing is freed then, and false tells the caller so.
-bool TFormCloseroomandPay::releaseRoomAndClients()
+// The step wrote the visit and its lines itself: the lists show them as stored, the visit still current.
+void TFormCloseroomandPay::followStep()
 {
-    const QString room = m_visits->text(kVisitRoom);
-    if (!placeListsOnVisitRoom())
-        return true;
-    if (openvisits::holding(m_data.database(), room, m_visits->integer(kLishui)))
-        return false;
-    if (tables::isYes(m_rooms->text(kRoomUsed))) {
-        m_rooms->edit();
-        m_rooms->setValue(kRoomUsed, tables::no);
-        m_rooms->post();
-    }
-    // Every client PC of the room is released, so that none stays activated after the guests left.
-    if (!m_clients->locate(kClientRoom, room, LocateOption::CaseInsensitive))
-        return true;
-    while (m_clients->text(kClientRoom).compare(room, Qt::CaseInsensitive) == 0) {
-        if (tables::isYes(m_clients->text(kClientUsed))) {
-            m_clients->edit();
-            m_clients->setValue(kClientUsed, tables::no);
-            m_clients->post();
-        }
-        m_clients->next();
-        if (m_clients->eof())
-            break;
-    }
-    m_clients->locate(kClientRoom, room, LocateOption::CaseInsensitive);
-    return true;
-}
-
-bool TFormCloseroomandPay::requireMember(const QString &what)
-{
-    if (!m_member->isEmpty())
-        return true;
-    m_platform.dialogs.showMessage(
-        QStringLiteral("找不到会员“%1”的资料，不能%2！").arg(m_visits->text(kVisitMember), what));
-    return false;
+    m_visits->followOwnWrite();
+    m_lines->followOwnWrite();
 }
 
 void TFormCloseroomandPay::BitBtnTuifangClick()
 {
-    if (m_visits->isEmpty()) {
+    const qint64 serial = chosenVisit();
+    if (!serial) {
         m_platform.beeper.beep();
         m_platform.dialogs.showMessage(QStringLiteral("已无房可退!"));
         return;
     }
-    bool checkedOut = false;
-    bool released = true;
-    {
-        Transaction tx(m_data.database(), {m_visits, m_rooms, m_clients});
-        m_visits->edit(); // the visit as stored now: another screen may have checked it out meanwhile
-        if (m_visits->dateTime(kBegin) > m_visits->dateTime(kEnd)) {
-            m_visits->setValue(kEnd, m_platform.clock.now());
-            if (m_visits->isNull(kCustomerRate))
-                m_visits->setValue(kCustomerRate, m_member->number(kMemberRate));
-            m_visits->post();
-            checkedOut = true;
-        } else {
-            m_visits->cancel();
-        }
-        released = releaseRoomAndClients();
-        tx.commit();
-    }
-    if (checkedOut)
+    const checkout::CheckOutResult result = checkout::checkOut(m_data.database(), serial, m_platform.clock.now());
+    followStep();
+    // The lists below stand on the room that was checked out.
+    m_rooms->locate(kRoomId, result.room, LocateOption::CaseInsensitive);
+    m_clients->locate(kClientRoom, result.room, LocateOption::CaseInsensitive);
+    if (result.checkedOut)
         m_platform.dialogs.showMessage(QStringLiteral("退房成功！"));
-    if (!released)
-        m_platform.dialogs.showMessage(QStringLiteral("房间") + m_visits->text(kVisitRoom) +
-                                       QStringLiteral("已有新的开房，不能退房"));
+    if (!result.released)
+        m_platform.dialogs.showMessage(QStringLiteral("房间") + result.room + QStringLiteral("已有新的开房，不能退房"));
 }
 
 void TFormCloseroomandPay::BitBtnJsysClick()
 {
-    if (m_visits->isEmpty())
-        return;
-    if (m_visits->isNull(kBegin) || m_visits->isNull(kEnd)) {
-        m_platform.dialogs.showMessage(m_visits->isNull(kBegin)
-                                           ? QStringLiteral("开房开始时间为空，不能计算用时！")
-                                           : QStringLiteral("退房时间为空，不能计算用时！"));
-        return;
+    if (const qint64 serial = chosenVisit()) {
+        checkout::computeUsedTime(m_data.database(), serial);
+        followStep();
     }
-    Transaction tx(m_data.database(), {m_visits, m_member});
-    m_visits->edit();
-    m_visits->setValue(QStringLiteral("Openroom_usedminute"),
-                       charge::usedMinutes(m_visits->dateTime(kBegin), m_visits->dateTime(kEnd)));
-    if (m_visits->isNull(QStringLiteral("Openroom_youhuminute")))
-        m_visits->setValue(QStringLiteral("Openroom_youhuminute"), 0);
-    if (m_visits->isNull(kRoomRate))
-        m_visits->setValue(kRoomRate, 1.0);
-    if (!m_member->isEmpty()) {
-        if (m_member->number(kMemberRate) == 0) {
-            m_member->edit();
-            m_member->setValue(kMemberRate, 1.0);
-            m_member->post();
-        }
-        m_visits->setValue(kCustomerRate, m_member->value(kMemberRate));
-    }
-    m_visits->post();
-    tx.commit();
 }
 
 void TFormCloseroomandPay::BitBtnJsjbxfClick()
 {
-    if (m_visits->isEmpty())
-        return;
-    if (!placeListsOnVisitRoom()) {
-        m_platform.dialogs.showMessage(
-            QStringLiteral("房间列表中没有房间“%1”，不能计算基本消费！").arg(m_visits->text(kVisitRoom)));
-        return;
+    if (const qint64 serial = chosenVisit()) {
+        checkout::computeRoomCharge(m_data.database(), serial);
+        followStep();
     }
-    Transaction tx(m_data.database(), {m_visits});
-    m_visits->edit();
-    m_visits->setValue(kCharge, charge::roomCharge(int(m_visits->integer(QStringLiteral("Openroom_usedminute"))),
-                                                   int(m_visits->integer(QStringLiteral("Openroom_youhuminute"))),
-                                                   m_rooms->number(QStringLiteral("Room_sfbiaozhun")),
-                                                   m_visits->number(kCustomerRate), m_visits->number(kRoomRate)));
-    m_visits->post();
-    tx.commit();
 }
 
 void TFormCloseroomandPay::BitBtnJsjsClick()
 {
-    if (m_visits->isEmpty())
-        return;
-    const QString note = charge::paidNote(m_member->text(QStringLiteral("Customers_id")));
-    Transaction tx(m_data.database(), {m_lines, m_visits});
-    charge::DrinksTotal total;
-    m_lines->first();
-    while (!m_lines->isEmpty() && !m_lines->eof()) {
-        const int quantity = int(m_lines->integer(QStringLiteral("Pear_shuliang")));
-        total.add(quantity, m_lines->number(QStringLiteral("Pear_price")));
-        if (quantity <= 0) {
-            m_lines->remove(); // the line after it is counted next
-            continue;
-        }
-        if (m_lines->isNull(QStringLiteral("Callpear_bz"))) {
-            m_lines->edit();
-            m_lines->setValue(QStringLiteral("Callpear_bz"), note);
-            m_lines->post();
-        }
-        m_lines->next();
+    if (const qint64 serial = chosenVisit()) {
+        checkout::computeDrinks(m_data.database(), serial);
+        followStep();
     }
-    m_visits->edit();
-    m_visits->setValue(kDrinks, total.value());
-    m_visits->post();
-    tx.commit();
 }
 
 void TFormCloseroomandPay::BitBtnShoufeiClick()
 {
-    if (m_visits->isEmpty())
-        return;
-    Transaction tx(m_data.database(), {m_visits});
-    m_visits->edit();
-    for (const QString &rate : {kRoomRate, kCustomerRate}) {
-        if (m_visits->number(rate) < 0)
-            m_visits->setValue(rate, 1.0);
+    if (const qint64 serial = chosenVisit()) {
+        const charge::Settlement s = checkout::takePayment(m_data.database(), serial);
+        followStep();
+        if (s.askForPayment)
+            m_paidBox->setFocus();
     }
-    charge::Payment payment;
-    payment.roomCharge = m_visits->number(kCharge);
-    payment.drinks = m_visits->number(kDrinks);
-    payment.amountDue = optional(*m_visits, kDue);
-    payment.paid = optional(*m_visits, kPaid);
-    payment.change = optional(*m_visits, kChange);
-    payment.mark = m_visits->text(kMark);
-    const charge::Settlement s = charge::settle(payment);
-    m_visits->setValue(kDue, s.amountDue);
-    m_visits->setValue(kChange, s.change ? QVariant(*s.change) : QVariant());
-    m_visits->setValue(kMark, s.mark);
-    if (s.askForPayment)
-        m_paidBox->setFocus();
-    m_visits->post();
-    tx.commit();
 }
 
 void TFormCloseroomandPay::BitBtnPrintPaperClick()
@@ -503,42 +395,18 @@ void TFormCloseroomandPay::BitBtnPrintPaperClick()
 
 void TFormCloseroomandPay::BitBtn1Click()
 {
-    if (m_visits->isEmpty() || !requireMember(QStringLiteral("更新最近消费时间")))
-        return;
-    Transaction tx(m_data.database(), {m_member});
-    m_member->edit();
-    m_member->setValue(kLastVisit, m_visits->value(kEnd));
-    m_member->post();
-    tx.commit();
+    if (const qint64 serial = chosenVisit()) {
+        checkout::stampLastVisit(m_data.database(), serial);
+        followStep();
+    }
 }
 
 void TFormCloseroomandPay::BitBtnljxfClick()
 {
-    if (m_visits->isEmpty())
-        return;
-    Transaction tx(m_data.database(), {m_member, m_visits});
-    m_visits->edit(); // the flag and the amount due as stored now, so that no visit is added twice
-    if (tables::isYes(m_visits->text(kAccumulated))) {
-        m_visits->cancel();
-        return;
+    if (const qint64 serial = chosenVisit()) {
+        checkout::accumulate(m_data.database(), serial);
+        followStep();
     }
-    if (m_visits->isNull(kDue)) {
-        m_visits->cancel();
-        m_platform.dialogs.showMessage(QStringLiteral("这次消费还没有收费，请先收费再累计消费！"));
-        return;
-    }
-    if (!requireMember(QStringLiteral("累计消费"))) {
-        m_visits->cancel();
-        return;
-    }
-    m_member->edit();
-    m_member->setValue(kLastVisit, m_visits->value(kEnd));
-    m_member->setValue(QStringLiteral("Customers_ljxf"),
-                       m_member->number(QStringLiteral("Customers_ljxf")) + m_visits->number(kDue));
-    m_member->post();
-    m_visits->setValue(kAccumulated, tables::yes);
-    m_visits->post();
-    tx.commit();
 }
 
 void TFormCloseroomandPay::Table1BeforePost(Cursor &visit)
@@ -547,6 +415,18 @@ void TFormCloseroomandPay::Table1BeforePost(Cursor &visit)
         if (visit.number(rate) < 0.0001)
             visit.setValue(rate, 1.0);
     }
+}
+
+// The in-use flag of a room is "是" or "否", and a room that a visit not checked out holds stays in use:
+// a room painted free while its guests sing would be let again.
+void TFormCloseroomandPay::Table3BeforePost(Cursor &room)
+{
+    const QString used = room.text(kRoomUsed);
+    const QString id = room.text(kRoomId);
+    if (used != tables::yes && used != tables::no)
+        throw StoreError(QStringLiteral("房间%1的“是否在使用中”只能是“是”或“否”").arg(id));
+    if (used == tables::no && openvisits::notCheckedOut(m_data.database(), id))
+        throw StoreError(QStringLiteral("房间%1还有未退房的开房记录，不能设为空闲").arg(id));
 }
 
 void TFormCloseroomandPay::Table4BeforePost(Cursor &member)

@@ -54,6 +54,7 @@ public:
     void BitBtn1Click();
     void BitBtnljxfClick();
     void Table1BeforePost(Cursor &visit);
+    void Table3BeforePost(Cursor &room);
     void Table4BeforePost(Cursor &member);
     void Timer1Timer();
 
@@ -63,9 +64,8 @@ private:
     QWidget *buildVisitBoxes();
     QWidget *buildSteps();
     QWidget *buildLowerArea();
-    bool placeListsOnVisitRoom();
-    bool releaseRoomAndClients();
-    bool requireMember(const QString &what);
+    qint64 chosenVisit();
+    void followStep();
     std::optional<double> optional(Cursor &cursor, const QString &field) const;
 
     TDataModule1 &m_data;

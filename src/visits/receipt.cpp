@@ -1,5 +1,6 @@
 #include "receipt.h"
 
+#include "charge.h"
 #include "widgets/numberforms.h"
 
 #include <iterator>
@@ -8,7 +9,7 @@ namespace ktv::receipt {
 
 namespace {
 
-enum class Form { Serial, Text, HashPattern, General };
+enum class Form { Serial, Text, HashPattern, General, Change };
 
 struct Line
 {
@@ -26,7 +27,7 @@ constexpr Line kLines[] = {
     {"Openroom_jiushui", "酒水消费额:", Form::General},
     {"Openroom_yingfu", "客户应付额:", Form::General},
     {"Openroom_shifu", "客户付现额:", Form::General},
-    {"Openroom_zhaoling", "找零客户额:", Form::General},
+    {"Openroom_zhaoling", "找零客户额:", Form::Change},
     {"Openroom_beizhu", "结帐备注项:", Form::Text},
 };
 // clang-format on
@@ -43,6 +44,11 @@ QString valueText(Form form, const QVariant &value, QChar decimalPoint)
     case Form::HashPattern:
         return numberform::hashPattern(value, decimalPoint);
     case Form::General:
+        return numberform::general(value, decimalPoint);
+    case Form::Change:
+        // An exact payment leaves a remainder of the double sums, not change: 9.70 paid on 0.90 + 8.80.
+        if (charge::compareMoney(value.toDouble(), 0) == 0)
+            return QStringLiteral("0");
         return numberform::general(value, decimalPoint);
     }
     return {};

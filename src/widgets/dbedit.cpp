@@ -99,7 +99,7 @@ void DBEdit::onTextEdited()
         return;
     bool started = false;
     runGuarded(m_dialogs, [&] {
-        cursor->edit();
+        cursor->editAsShown();
         started = true;
     });
     if (!started)
@@ -120,7 +120,7 @@ bool DBEdit::commitPending()
         runGuarded(m_dialogs, [&] {
             // A refresh in between may have dropped the unchanged record from editing.
             if (!cursor->isEditing())
-                cursor->edit();
+                cursor->editAsShown();
             cursor->setValue(m_field, typed);
             written = true;
         });

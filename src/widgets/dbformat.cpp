@@ -1,5 +1,6 @@
 #include "dbformat.h"
 
+#include "numberforms.h"
 #include "store/fieldvalue.h"
 
 namespace ktv {
@@ -8,11 +9,9 @@ QString displayText(const FieldDef &field, const QVariant &value)
 {
     if (value.isNull() || !value.isValid())
         return {};
-    if (field.kind == FieldKind::Money) {
-        const QString text = QString::number(value.toDouble(), 'f', 2);
-        // A tiny negative remainder of a computation is no debt.
-        return text == QLatin1String("-0.00") ? QStringLiteral("0.00") : text;
-    }
+    // One stored amount reads the same on every screen, the board, the receipt and the reports.
+    if (field.kind == FieldKind::Money)
+        return numberform::twoDecimals(value.toDouble());
     return fieldvalue::toText(field, value);
 }
 

@@ -27,16 +27,23 @@ Cursor *CursorTableModel::cursor() const
     return m_source ? m_source->cursor() : nullptr;
 }
 
+// Shown as stored now, not as last read: also a cursor opened after its grid was bound, whose view nobody
+// has read yet.
+void CursorTableModel::readFresh()
+{
+    if (!m_bound)
+        return;
+    try {
+        m_bound->ensureFresh();
+    } catch (const StoreError &) {
+        // Shown empty; the next move or refresh reports what is wrong.
+    }
+}
+
 void CursorTableModel::bind()
 {
     m_bound = cursor();
-    if (m_bound) {
-        try {
-            m_bound->ensureFresh(); // shown as stored now, not as last read
-        } catch (const StoreError &) {
-            // Shown empty; the next move or refresh reports what is wrong.
-        }
-    }
+    readFresh();
     m_rowCount = m_bound ? m_bound->displayRowCount() : 0;
     m_lastRow = m_bound ? m_bound->currentDisplayRow() : -1;
     if (!m_bound)
@@ -67,6 +74,7 @@ void CursorTableModel::rebind()
 
 void CursorTableModel::reset()
 {
+    readFresh(); // tells its own reset when it reads the view
     beginResetModel();
     m_rowCount = m_bound ? m_bound->displayRowCount() : 0;
     m_lastRow = m_bound ? m_bound->currentDisplayRow() : -1;
@@ -184,7 +192,7 @@ bool CursorTableModel::setData(const QModelIndex &index, const QVariant &value, 
         if (c->currentDisplayRow() != row)
             c->moveToDisplayRow(row);
         if (!c->isEditing())
-            c->edit();
+            c->editAsShown();
         c->setValue(field, text);
         done = true;
     });
@@ -201,7 +209,7 @@ void CursorTableModel::beginRowEdit(int row)
     runGuarded(m_dialogs, [c, row] {
         if (c->currentDisplayRow() != row)
             c->moveToDisplayRow(row);
-        c->edit();
+        c->editAsShown();
     });
 }
 

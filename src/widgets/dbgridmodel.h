@@ -58,6 +58,7 @@ signals:
 
 private:
     void bind();
+    void readFresh();
     void unbind();
     void rebind();
     void reset();

@@ -147,7 +147,7 @@ void DBNavigator::run(NavButton which)
                 cursor->remove();
             break;
         case NavButton::Edit:
-            cursor->edit();
+            cursor->editAsShown();
             break;
         case NavButton::Post:
             cursor->post();

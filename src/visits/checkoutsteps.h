@@ -1,0 +1,55 @@
+#pragma once
+
+#include "charge.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <stdexcept>
+
+namespace ktv {
+
+class Database;
+
+// The eight steps of check-out and payment, each on the visit whose serial number the cashier chose, read
+// as stored now inside its own transaction: all that a step writes is stored together or not at all.
+namespace checkout {
+
+// A step that cannot be done on the visit as it is stored; nothing was written. The message is the
+// cashier's.
+class Refused : public std::runtime_error
+{
+public:
+    explicit Refused(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString &message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+struct CheckOutResult
+{
+    bool checkedOut = false; // the end time was set now; false when the visit was checked out already
+    bool released = true;    // false when another visit not checked out holds the room: nothing was freed
+    QString room;
+};
+
+// "&1退房": sets the end time of a visit not yet checked out, then frees its room and every client PC of
+// the room, unless another visit not checked out holds the room.
+CheckOutResult checkOut(Database &db, qint64 serial, const QDateTime &now);
+// "&2计算用时": used minutes, and the rates the charge is computed with.
+void computeUsedTime(Database &db, qint64 serial);
+// "&3计算基本消费": the room charge at the room's charge standard.
+void computeRoomCharge(Database &db, qint64 serial);
+// "&4计算酒水消费": the drinks total; lines of quantity 0 or less are deleted, the others noted as paid.
+void computeDrinks(Database &db, qint64 serial);
+// "&5收费": amount due, change and mark. Returns the settlement stored.
+charge::Settlement takePayment(Database &db, qint64 serial);
+// "&7更新最近消费时间": the member's last consumption time becomes the visit's end time.
+void stampLastVisit(Database &db, qint64 serial);
+// "&8消费累计": adds the amount due to the member's accumulated consumption, once per visit. False when it
+// had been added before.
+bool accumulate(Database &db, qint64 serial);
+
+} // namespace checkout
+} // namespace ktv
