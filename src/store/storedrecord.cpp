@@ -63,6 +63,33 @@ QList<StoredRecord> StoredRecord::findAll(Database &db, const TableDef &table, c
     return select(db, table, field, value, ignoreCase, false);
 }
 
+qint64 StoredRecord::insert(Database &db, const TableDef &table, const QVariantMap &values)
+{
+    if (!db.inTransaction())
+        throw StoreError(QStringLiteral("程序出错：%1 的记录须在事务中保存").arg(table.fileName));
+    QVector<QVariant> record(table.fields.size());
+    QVector<bool> changed(table.fields.size(), false);
+    QStringList names;
+    QStringList marks;
+    QVariantList binds;
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        const int i = table.fieldIndex(it.key());
+        const FieldDef &f = table.field(it.key());
+        record[i] = fieldvalue::normalize(f, it.value());
+        changed[i] = true;
+        names << quoted(f.name);
+        marks << QStringLiteral("?");
+        binds << fieldvalue::toSql(f, record[i]);
+    }
+    writerules::check(db, table, 0, record, changed);
+    QSqlQuery query = db.run(QStringLiteral("INSERT INTO ") + quoted(table.name) + QStringLiteral(" (") +
+                                 names.join(QLatin1String(", ")) + QStringLiteral(") VALUES (") +
+                                 marks.join(QLatin1String(", ")) + QLatin1Char(')'),
+                             binds);
+    db.noteWrite(table.name);
+    return query.lastInsertId().toLongLong();
+}
+
 QVariant StoredRecord::value(const QString &field) const { return m_values.at(m_table->fieldIndex(field)); }
 
 QString StoredRecord::text(const QString &field) const

@@ -26,6 +26,9 @@ public:
     static QList<StoredRecord> findAll(Database &db, const TableDef &table, const QString &field,
                                        const QVariant &value, bool ignoreCase = false);
 
+    // Stores a new record under the rules every write keeps, inside the caller's transaction; returns its row.
+    static qint64 insert(Database &db, const TableDef &table, const QVariantMap &values);
+
     qint64 rowid() const { return m_rowid; }
     const TableDef &table() const { return *m_table; }
     QVariant value(const QString &field) const;

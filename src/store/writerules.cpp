@@ -49,6 +49,19 @@ void checkRoom(Database &db, const TableDef &table, qint64 rowid, const QVector<
         throw StoreError(QStringLiteral("房间%1有未退房的开房记录，不能修改房间编号").arg(old));
 }
 
+// An order line belongs to a visit that is stored: one deleted elsewhere a moment ago would leave a line
+// that nobody is charged for.
+void checkOrderLine(Database &db, const TableDef &table, qint64 rowid, const QVector<QVariant> &values,
+                    const QVector<bool> &changed)
+{
+    const int link = table.fieldIndex(QStringLiteral("Openroom_lishu"));
+    if ((rowid != 0 && !changed[link]) || values[link].isNull())
+        return;
+    QSqlQuery visit = db.run(QStringLiteral("SELECT 1 FROM Openroom WHERE Openroom_Lishui = ?"), {values[link]});
+    if (!visit.next())
+        throw StoreError(QStringLiteral("开房流水号为 %1 的开房记录已不存在，酒水没有保存").arg(values[link].toLongLong()));
+}
+
 // A price or a rate is a finite number of a sensible size: "1e400" typed for a price, or a rate of 900 for
 // 0.9, would charge every guest after it wrongly.
 void checkAmounts(const TableDef &table, const QVector<QVariant> &values, const QVector<bool> &changed)
@@ -88,6 +101,8 @@ void check(Database &db, const TableDef &table, qint64 rowid, const QVector<QVar
         checkVisit(table, rowid, values, changed);
     else if (&table == &tables::room())
         checkRoom(db, table, rowid, values, changed);
+    else if (&table == &tables::callpear())
+        checkOrderLine(db, table, rowid, values, changed);
 }
 
 } // namespace ktv::writerules

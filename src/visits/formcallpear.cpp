@@ -227,6 +227,9 @@ void TFormcallpear::DBGrid1Enter()
 void TFormcallpear::Table2AfterInsert()
 {
     Cursor &drinks = *m_data.TablePear;
+    // The drink the cashier picked, as stored now: not the next one when it was deleted elsewhere.
+    if (drinks.isOpen())
+        drinks.requireChosen();
     const QVariant code = drinks.isOpen() ? drinks.value(kDrinkCode) : QVariant();
     if (code.isNull())
         throw ConversionError(QStringLiteral("没有选中酒水，或所选酒水没有编码（%1），无法配酒").arg(kDrinkCode));
@@ -239,6 +242,9 @@ void TFormcallpear::Table2AfterInsert()
 
 void TFormcallpear::Table2BeforePost()
 {
+    // A line is stored on the visit it was started for, while that visit is still the one chosen.
+    if (m_orders->state() == CursorState::Insert)
+        m_visits->requireChosen();
     if (m_orders->isNull(kCallTime))
         m_orders->setValue(kCallTime, m_platform.clock.now());
     if (m_orders->isNull(kQuantity))

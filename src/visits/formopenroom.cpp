@@ -1,9 +1,10 @@
 #include "formopenroom.h"
 
 #include "checkin.h"
+#include "checkinstep.h"
+#include "checkoutsteps.h"
 
 #include "store/database.h"
-#include "store/roomflags.h"
 #include "store/datamodule.h"
 #include "store/storeerror.h"
 #include "store/tables.h"
@@ -161,11 +162,12 @@ void TFormOpenroom::Table2AfterPost()
 
 void TFormOpenroom::BitBtnKaifangClick()
 {
-    if (m_data.TableCustomers->state() == CursorState::Insert) {
+    Cursor &members = *m_data.TableCustomers;
+    if (members.state() == CursorState::Insert) {
         m_platform.dialogs.showMessage(QStringLiteral("新会员的资料还没有保存，请先保存或取消后再开房！"));
         return;
     }
-    if (m_data.TableCustomers->isEmpty()) {
+    if (members.isEmpty()) {
         m_platform.dialogs.showMessage(QStringLiteral("没有客户信息，请首先添加客户！"));
         return;
     }
@@ -173,37 +175,25 @@ void TFormOpenroom::BitBtnKaifangClick()
         m_platform.dialogs.showMessage(QStringLiteral("没有空房可开！"));
         return;
     }
+    // The member and the room the cashier chose, never the neighbours of ones changed elsewhere since.
+    members.checkBrowseMode();
+    members.requireChosen();
+    m_rooms->checkBrowseMode();
+    m_rooms->requireChosen();
+    const QString room = m_rooms->text(kRoomId);
     if (tables::isYes(m_rooms->text(kRoomUsed))) {
-        m_platform.dialogs.showMessage(checkin::roomInUseMessage(m_rooms->text(kRoomId)));
+        m_platform.dialogs.showMessage(checkin::roomInUseMessage(room));
         return;
     }
-    storeCheckIn();
-    m_platform.dialogs.showMessage(checkin::openedMessage(m_visits->text(QStringLiteral("Openroom_room_id")),
-                                                          m_visits->text(QStringLiteral("Openroom_Customers_id"))));
-}
-
-// The visit, the member's last-consumption time and the room's flag are stored together or not at all.
-void TFormOpenroom::storeCheckIn()
-{
-    Transaction tx(m_data.database(), {m_visits, m_data.TableCustomers, m_rooms});
-    const QString room = m_rooms->text(kRoomId);
-    // Another station may have let the room since this list was read: the flag as stored now decides.
-    if (roomflags::inUse(m_data.database(), room).value_or(false)) {
-        m_platform.dialogs.showMessage(checkin::roomInUseMessage(room));
-        throw AbortAction();
+    try {
+        const checkin::Opened opened =
+            checkin::checkIn(m_data.database(), members.text(kMemberId), room, m_platform.clock.now());
+        m_rooms->refresh(); // the room leaves the free-room list
+        m_visits->locate(QStringLiteral("Openroom_Lishui"), opened.serial);
+        m_platform.dialogs.showMessage(checkin::openedMessage(opened.room, opened.member));
+    } catch (const checkout::Refused &refused) {
+        m_platform.dialogs.showMessage(refused.message());
     }
-    m_visits->insert();
-    m_visits->setValue(QStringLiteral("Openroom_room_id"), room);
-    m_visits->setValue(QStringLiteral("Openroom_begintime"), m_platform.clock.now());
-    m_visits->setValue(QStringLiteral("Openroom_endtime"), m_platform.clock.now().addDays(-1));
-    m_visits->post();
-
-    Cursor &member = *m_data.TableCustomers;
-    member.edit();
-    member.setValue(QStringLiteral("Customers_zjxfsj"), m_platform.clock.now());
-    member.post();
-    tx.commit(); // the room's flag was set by the visit's after-post rule, inside this transaction
-    m_rooms->refresh(); // the room leaves the free-room list
 }
 
 } // namespace ktv

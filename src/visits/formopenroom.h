@@ -36,7 +36,6 @@ public:
 
 private:
     void buildScreen();
-    void storeCheckIn();
 
     TDataModule1 &m_data;
     Platform m_platform;
