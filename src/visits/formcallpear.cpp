@@ -50,6 +50,11 @@ TFormcallpear::TFormcallpear(TDataModule1 &data, const Platform &platform, QWidg
     m_orders->setObjectName(QStringLiteral("Table2"));
     m_orders->setIndexName(QStringLiteral("openroomls"));
     m_orders->setMasterLink(m_visits, {kSerial}, {kLineVisit});
+    // The drink the cashier picked, as stored now: not the next one when it was deleted elsewhere.
+    m_orders->setBeforeInsert([this](Cursor &) {
+        if (m_data.TablePear->isOpen())
+            m_data.TablePear->requireChosen();
+    });
     m_orders->setAfterInsert([this](Cursor &) { Table2AfterInsert(); });
     m_orders->setBeforePost([this](Cursor &) { Table2BeforePost(); });
     m_members->setObjectName(QStringLiteral("Table3"));
@@ -227,9 +232,6 @@ void TFormcallpear::DBGrid1Enter()
 void TFormcallpear::Table2AfterInsert()
 {
     Cursor &drinks = *m_data.TablePear;
-    // The drink the cashier picked, as stored now: not the next one when it was deleted elsewhere.
-    if (drinks.isOpen())
-        drinks.requireChosen();
     const QVariant code = drinks.isOpen() ? drinks.value(kDrinkCode) : QVariant();
     if (code.isNull())
         throw ConversionError(QStringLiteral("没有选中酒水，或所选酒水没有编码（%1），无法配酒").arg(kDrinkCode));
@@ -243,8 +245,12 @@ void TFormcallpear::Table2AfterInsert()
 void TFormcallpear::Table2BeforePost()
 {
     // A line is stored on the visit it was started for, while that visit is still the one chosen.
-    if (m_orders->state() == CursorState::Insert)
+    if (m_orders->state() == CursorState::Insert) {
         m_visits->requireChosen();
+        // A line the drink could not be copied into bills nothing that anybody can name.
+        if (m_orders->isNull(kLineCode))
+            throw StoreError(QStringLiteral("这一行还没有酒水，请先在酒水列表中选择酒水，或点叉放弃"));
+    }
     if (m_orders->isNull(kCallTime))
         m_orders->setValue(kCallTime, m_platform.clock.now());
     if (m_orders->isNull(kQuantity))
