@@ -50,11 +50,14 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
     return files;
 }
 
-void touch(const QString &path)
+// An empty file; modified at the moment given, if any.
+void touch(const QString &path, const QDateTime &modified = {})
 {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
+    if (modified.isValid())
+        QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
 }
 
 struct Verb
@@ -349,11 +352,14 @@ void BackupTest::automaticBackupAfterStart()
     AppFixture f;
     const QDateTime now = f.services.clock.now();
     const QDir folder(backupFolderOf(f.folder()));
-    for (int hours : autoAgesHours)
-        touch(folder.filePath(backupFileName(BackupKind::Automatic, now.addSecs(-3600 * hours))));
+    for (int hours : autoAgesHours) {
+        const QDateTime taken = now.addSecs(-3600 * hours);
+        touch(folder.filePath(backupFileName(BackupKind::Automatic, taken)), taken);
+    }
     for (int hours : otherAgesHours) {
-        touch(folder.filePath(backupFileName(BackupKind::Manual, now.addSecs(-3600 * hours))));
-        touch(folder.filePath(backupFileName(BackupKind::BeforeRestore, now.addSecs(-3600 * hours))));
+        const QDateTime taken = now.addSecs(-3600 * hours);
+        touch(folder.filePath(backupFileName(BackupKind::Manual, taken)), taken);
+        touch(folder.filePath(backupFileName(BackupKind::BeforeRestore, taken)), taken);
     }
     f.start();
     QCOMPARE(f.program->dailyBackup != nullptr, taken);
