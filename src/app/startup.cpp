@@ -47,7 +47,8 @@ struct VerbLine
 
 // One line per verb for --help.
 const VerbLine kVerbLines[] = {
-    {"", "不带命令：启动收银程序"},
+    {"(不带命令)", "启动收银程序"},
+    {"--data-dir DIR", "使用数据文件夹 DIR（默认为 %1），可与下面除 --create-data 外的命令同用"},
     {"--create-data DIR [--demo]", "在 DIR 新建空的场所数据库后退出（--demo 加入演示的房间、酒水、会员和一周的消费）"},
     {"--check", "检查数据库文件的每一页、每条记录和索引：正常时打印 ok，否则打印损坏之处"},
     {"--backup", "把数据库备份为 DIR/backups/ktv-日期-时间.db 并打印其路径（程序运行时也可以）"},
@@ -61,11 +62,13 @@ const VerbLine kVerbLines[] = {
 
 QString usageText()
 {
-    QString text = QStringLiteral("用法：ktv [--data-dir DIR] [命令]\n"
-                                  "DIR 是场所的数据文件夹，默认为 %1。一次只能给一个命令：\n")
-                       .arg(QDir::toNativeSeparators(Database::defaultFolder()));
-    for (const VerbLine &line : kVerbLines)
-        text += QStringLiteral("  %1  %2\n").arg(QString::fromUtf8(line.usage).leftJustified(26), QString::fromUtf8(line.what));
+    QString text = QStringLiteral("用法：ktv [--data-dir DIR] [命令]，一次只能给一个命令：\n");
+    for (const VerbLine &line : kVerbLines) {
+        QString what = QString::fromUtf8(line.what);
+        if (what.contains(QLatin1String("%1")))
+            what = what.arg(QDir::toNativeSeparators(Database::defaultFolder()));
+        text += QStringLiteral("  %1  %2\n").arg(QString::fromUtf8(line.usage).leftJustified(26), what);
+    }
     return text;
 }
 

@@ -22,23 +22,25 @@ struct SchemaObject
 {
     QString type;
     QString sql;
+    QString form; // the definition, normalised for comparing
     bool fromStart = false; // in a new database; otherwise made when first needed
 };
 
+// The same definition however it was spelled: quoting, spacing and case aside.
 QString normalised(QString sql)
 {
-    static const QRegularExpression space(QStringLiteral("\\s+"));
-    sql.replace(space, QStringLiteral(" "));
+    static const QRegularExpression noise(QStringLiteral("[\\s\"`\\[\\]]+"));
     sql.replace(QStringLiteral(" IF NOT EXISTS "), QStringLiteral(" "), Qt::CaseInsensitive);
-    return sql.trimmed();
+    return sql.remove(noise).toLower();
 }
 
 QHash<QString, SchemaObject> objectsOf(QSqlQuery query)
 {
     QHash<QString, SchemaObject> objects;
-    while (query.next())
-        objects.insert(query.value(1).toString().toLower(),
-                       {query.value(0).toString(), normalised(query.value(2).toString())});
+    while (query.next()) {
+        const QString sql = query.value(2).toString();
+        objects.insert(query.value(1).toString().toLower(), {query.value(0).toString(), sql, normalised(sql)});
+    }
     return objects;
 }
 
@@ -103,7 +105,7 @@ SchemaFindings compareSchema(const QString &fileName)
         if (it->type != QLatin1String("index"))
             continue;
         const auto there = found.constFind(it.key());
-        if (there != found.constEnd() && (there->type != it->type || there->sql == it->sql))
+        if (there != found.constEnd() && (there->type != it->type || there->form == it->form))
             continue; // the same, or something else under its name (named above)
         findings.missingIndexes << it.key();
         if (it->fromStart)
