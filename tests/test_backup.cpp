@@ -511,7 +511,8 @@ void BackupTest::clockPutBackKeepsNewestBackup()
         window.findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
     });
     QVERIFY(!beforeClearing.isEmpty());
-    QCOMPARE(column(beforeClearing, QStringLiteral("SELECT COUNT(*) FROM Customers")), QStringList{QStringLiteral("2")});
+    QCOMPARE(column(beforeClearing, QStringLiteral("SELECT COUNT(*) FROM Customers")),
+             QStringList{QStringLiteral("2")});
     QCOMPARE(f.count(QStringLiteral("Customers")), 1);
 }
 

@@ -46,8 +46,8 @@ void CommandLineTest::helpListsEveryVerbOnce()
     const Run help = ktvWith({QStringLiteral("--help")});
     QCOMPARE(help.code, 0);
     QVERIFY(help.err.isEmpty());
-    for (const char *verb : {"--data-dir", "--create-data", "--check", "--backup", "--restore", "--report", "--help",
-                             "--version"}) {
+    for (const char *verb :
+         {"--data-dir", "--create-data", "--check", "--backup", "--restore", "--report", "--help", "--version"}) {
         const QRegularExpression line(QStringLiteral("^  %1\\b").arg(QLatin1String(verb)),
                                       QRegularExpression::MultilineOption);
         QVERIFY2(help.out.count(line) == 1, verb);
@@ -76,8 +76,7 @@ void CommandLineTest::refusedWithoutDoingAnything_data()
     QTest::newRow("a stray argument") << QStringLiteral("--backup now").split(' ');
     QTest::newRow("a stray argument alone") << QStringList{QStringLiteral("backup")};
     QTest::newRow("an unknown option") << QStringLiteral("--backup --force").split(' ');
-    QTest::newRow("one verb twice with two files")
-        << QStringLiteral("--restore a.db --restore b.db").split(' ');
+    QTest::newRow("one verb twice with two files") << QStringLiteral("--restore a.db --restore b.db").split(' ');
     QTest::newRow("demo without create-data") << QStringLiteral("--backup --demo").split(' ');
     QTest::newRow("csv without report") << QStringLiteral("--check --csv").split(' ');
 }

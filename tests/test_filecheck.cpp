@@ -212,7 +212,8 @@ void FileCheckTest::damagedIndexReadAtStart()
     QVERIFY(!program);
     QVERIFY2(error.contains(QDir::toNativeSeparators(file)) && error.contains(QStringLiteral("已损坏")),
              qPrintable(error));
-    QVERIFY2(error.contains(QStringLiteral("ktv --check")) && error.contains(QStringLiteral("备份")), qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("ktv --check")) && error.contains(QStringLiteral("备份")),
+             qPrintable(error));
     QCOMPARE(f.services.dialogs.errors(), QStringList{error});
 }
 

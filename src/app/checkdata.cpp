@@ -33,8 +33,10 @@ int checkVenueData(const QString &folder, QTextStream &out)
     if (!schema.foreign.isEmpty())
         schemaProblems << foreignObjectsMessage(file, schema);
     if (!schema.missingFromStart.isEmpty())
-        schemaProblems << QStringLiteral("数据库文件 %1 缺少索引：%2（恢复备份时会重建：可先 ktv --backup，再用 ktv --restore 恢复这份备份）")
-                              .arg(QDir::toNativeSeparators(file), schema.missingFromStart.join(QStringLiteral("、")));
+        schemaProblems
+            << QStringLiteral(
+                   "数据库文件 %1 缺少索引：%2（恢复备份时会重建：可先 ktv --backup，再用 ktv --restore 恢复这份备份）")
+                   .arg(QDir::toNativeSeparators(file), schema.missingFromStart.join(QStringLiteral("、")));
     const FileCheck check = checkDatabaseFile(file, CheckDepth::Indexes);
     for (const QString &problem : std::as_const(schemaProblems))
         out << problem << Qt::endl;

@@ -6,13 +6,13 @@
 #include "visits/formcloseroomandpay.h"
 #include "visits/formopenroom.h"
 
-#include "reports/demovisits.h"
 #include "backup/automaticbackup.h"
 #include "backup/backupjob.h"
 #include "backup/folderlock.h"
 #include "backup/onlinecopy.h"
 #include "backup/restore.h"
 #include "backup/restoreatexit.h"
+#include "reports/demovisits.h"
 
 #include "store/database.h"
 #include "store/datamodule.h"
@@ -94,8 +94,8 @@ StartOptions parseStartOptions(const QStringList &arguments)
     const QCommandLineOption check(QStringLiteral("check"));
     const QCommandLineOption help(QStringLiteral("help"));
     const QCommandLineOption version(QStringLiteral("version"));
-    const QList<QCommandLineOption> all{dataDir, createData, demo, report, from, to, csv, backup, restore, check,
-                                        help, version};
+    const QList<QCommandLineOption> all{dataDir, createData, demo,    report, from, to,
+                                        csv,     backup,     restore, check,  help, version};
     parser.addOptions(all);
     StartOptions options;
     const auto refuse = [&options](const QString &why) {

@@ -65,12 +65,13 @@ void copyInto(const QString &dataFolder, const QString &partPath)
     } catch (const StoreError &e) {
         switch (source.lastErrorCode()) {
         case kSqliteFull:
-            throw StoreError(QStringLiteral("无法写入备份文件 %1：磁盘空间不足（所在磁盘只剩 %2）。数据库本身未受影响。")
-                                 .arg(shown(partPath), freeSpaceOf(partPath)));
+            throw StoreError(
+                QStringLiteral("无法写入备份文件 %1：磁盘空间不足（所在磁盘只剩 %2）。数据库本身未受影响。")
+                    .arg(shown(partPath), freeSpaceOf(partPath)));
         case kSqliteIoError:
         case kSqliteCantOpen:
-            throw StoreError(QStringLiteral("无法写入备份文件 %1（磁盘出错或无法写入）。数据库本身未受影响。")
-                                 .arg(shown(partPath)));
+            throw StoreError(
+                QStringLiteral("无法写入备份文件 %1（磁盘出错或无法写入）。数据库本身未受影响。").arg(shown(partPath)));
         case kSqliteCorrupt:
         case kSqliteNotADatabase:
             throw StoreError(damagedFileMessage(database, e.message()));
@@ -129,9 +130,9 @@ QString writeBackup(const QString &dataFolder, const CopyTarget &target)
         copyInto(dataFolder, target.partPath);
         const QStringList problems = integrityProblems(target.partPath);
         if (!problems.isEmpty())
-            throw StoreError(QStringLiteral("备份文件 %1 未通过完整性检查，数据库文件 %2 可能已损坏：\n%3")
-                                 .arg(shown(target.partPath), shown(Database::fileNameIn(dataFolder)),
-                                      problemList(problems)));
+            throw StoreError(
+                QStringLiteral("备份文件 %1 未通过完整性检查，数据库文件 %2 可能已损坏：\n%3")
+                    .arg(shown(target.partPath), shown(Database::fileNameIn(dataFolder)), problemList(problems)));
         // Backups are ordered and aged by this time: the moment the copy is of, on the program's clock.
         QFile part(target.partPath);
         if (target.moment.isValid() && part.open(QIODevice::ReadWrite)) {
@@ -139,8 +140,8 @@ QString writeBackup(const QString &dataFolder, const CopyTarget &target)
             part.close();
         }
         if (!QFile::rename(target.partPath, target.finalPath))
-            throw StoreError(QStringLiteral("无法把备份文件 %1 改名为 %2")
-                                 .arg(shown(target.partPath), shown(target.finalPath)));
+            throw StoreError(
+                QStringLiteral("无法把备份文件 %1 改名为 %2").arg(shown(target.partPath), shown(target.finalPath)));
     } catch (const StoreError &e) {
         QFile::remove(target.partPath);
         throw StoreError(QStringLiteral("备份失败：%1").arg(e.message()));

@@ -61,8 +61,9 @@ void copySynced(const QString &from, const QString &to)
         if (out.write(chunk) != chunk.size()) {
             const QString why = out.errorString();
             out.cancelWriting();
-            throw StoreError(QStringLiteral("无法写入文件 %1：%2（所在磁盘剩余 %3）")
-                                 .arg(shown(to), why, sizeText(QStorageInfo(QFileInfo(to).absolutePath()).bytesAvailable())));
+            throw StoreError(
+                QStringLiteral("无法写入文件 %1：%2（所在磁盘剩余 %3）")
+                    .arg(shown(to), why, sizeText(QStorageInfo(QFileInfo(to).absolutePath()).bytesAvailable())));
         }
     }
     if (!out.commit())
@@ -110,10 +111,18 @@ Kept keepCurrent(const QString &dataFolder, const QDateTime &moment)
 // A database that cannot be read this way (a damaged one) is left to be kept as it lies.
 void settle(const QString &database)
 {
+    constexpr int kSqliteBusy = 5;
+    constexpr int kSqliteLocked = 6;
     bool busy = false;
     try {
         SqliteFile file(database);
-        busy = file.rows(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")).value(0) != QLatin1String("0");
+        try {
+            busy = file.rows(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")).value(0) != QLatin1String("0");
+        } catch (const StoreError &) {
+            if (file.lastErrorCode() != kSqliteBusy && file.lastErrorCode() != kSqliteLocked)
+                return;
+            busy = true;
+        }
     } catch (const StoreError &) {
         return;
     }
@@ -127,9 +136,10 @@ void checkSpace(const QString &dataFolder, const QString &database, const Staged
     const qint64 needed = sizeWithLog(database) + QFileInfo(staged.copyPath()).size();
     const QStorageInfo volume(dataFolder);
     if (volume.isValid() && volume.bytesAvailable() >= 0 && volume.bytesAvailable() < needed)
-        throw StoreError(QStringLiteral("数据文件夹 %1 所在的磁盘空间不足：恢复需要约 %2（恢复前的备份和恢复的数据库），"
-                                        "只剩 %3。未做恢复")
-                             .arg(shown(dataFolder), sizeText(needed), sizeText(volume.bytesAvailable())));
+        throw StoreError(
+            QStringLiteral("数据文件夹 %1 所在的磁盘空间不足：恢复需要约 %2（恢复前的备份和恢复的数据库），"
+                           "只剩 %3。未做恢复")
+                .arg(shown(dataFolder), sizeText(needed), sizeText(volume.bytesAvailable())));
 }
 
 void removeJournal(const QString &database)
@@ -240,7 +250,8 @@ QStringList removeAbandonedRestoreFiles(const QString &dataFolder)
     }
     // A restore's own unfinished files beside the database and its kept copy: written while the folder's lock
     // was held, so none is being written now.
-    static const QRegularExpression unfinished(QStringLiteral("^(ktv\\.db|before-restore-.*\\.db(-wal)?)\\.[A-Za-z0-9]{6}$"));
+    static const QRegularExpression unfinished(
+        QStringLiteral("^(ktv\\.db|before-restore-.*\\.db(-wal)?)\\.[A-Za-z0-9]{6}$"));
     for (const QString &folder : {dataFolder, backupFolderOf(dataFolder)}) {
         const QDir dir(folder);
         for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden)) {

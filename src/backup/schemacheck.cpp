@@ -22,7 +22,7 @@ struct SchemaObject
 {
     QString type;
     QString sql;
-    QString form; // the definition, normalised for comparing
+    QString form;           // the definition, normalised for comparing
     bool fromStart = false; // in a new database; otherwise made when first needed
 };
 

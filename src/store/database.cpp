@@ -201,7 +201,8 @@ void Database::validate()
     {
         QSqlQuery schema(connection());
         if (!schema.exec(QStringLiteral("SELECT name FROM sqlite_schema")))
-            throw StoreError(damagedFileMessage(file, QStringLiteral("表结构已损坏：%1").arg(reason(schema.lastError()))));
+            throw StoreError(
+                damagedFileMessage(file, QStringLiteral("表结构已损坏：%1").arg(reason(schema.lastError()))));
     }
     QSqlQuery version = run(QStringLiteral("PRAGMA user_version"));
     const int found = version.next() ? version.value(0).toInt() : 0;
@@ -223,8 +224,8 @@ void Database::validate()
             QSqlQuery edge(connection());
             if (!edge.exec(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid%2 LIMIT 1")
                                .arg(table->name, QLatin1String(end))))
-                throw StoreError(damagedFileMessage(
-                    file, QStringLiteral("%1：%2").arg(table->fileName, reason(edge.lastError()))));
+                throw StoreError(
+                    damagedFileMessage(file, QStringLiteral("%1：%2").arg(table->fileName, reason(edge.lastError()))));
             while (edge.next()) {
             }
         }
