@@ -14,6 +14,8 @@
 #include "store/storeerror.h"
 
 #include <QDirIterator>
+#include <QLockFile>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QThread>
@@ -50,11 +52,37 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
     return files;
 }
 
-void touch(const QString &path)
+// An empty file; modified at the moment given, if any.
+void touch(const QString &path, const QDateTime &modified = {})
 {
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
+    if (modified.isValid())
+        QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+}
+
+// A lock file as a program killed while holding it leaves it: written by a process that is gone.
+void leaveLockOfKilledProcess(const QString &path)
+{
+    QProcess gone;
+    gone.start(QCoreApplication::applicationFilePath(), {QStringLiteral("-functions")});
+    QVERIFY(gone.waitForStarted());
+    const qint64 deadPid = gone.processId();
+    QVERIFY(gone.waitForFinished());
+    QByteArray content;
+    {
+        QLockFile lock(path);
+        QVERIFY(lock.tryLock(0));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        content = file.readAll();
+    }
+    QList<QByteArray> lines = content.split('\n');
+    lines[0] = QByteArray::number(deadPid);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(lines.join('\n'));
 }
 
 struct Verb
@@ -87,6 +115,11 @@ private slots:
     void automaticBackupAfterStart_data();
     void automaticBackupAfterStart();
     void clearingIsPrecededByBackup();
+    void clockPutBackKeepsNewestBackup();
+    void leftoversOfKilledRunsGo();
+    void copiesKeepDatabasePermissions();
+    void fullDiskNamesTheBackupFile();
+    void restoreMakesMissingIndexes();
     void windowBacksUpAndRestoresAtExit();
 };
 
@@ -200,6 +233,13 @@ void BackupTest::restoreRefuses_data()
                                    << "缺少表";
     QTest::newRow("damaged") << "damaged"
                              << "不能从该文件恢复";
+    // Schema objects the program never makes: a trigger could change data behind the program's back.
+    QTest::newRow("trigger") << "trigger"
+                             << "触发器 purge";
+    QTest::newRow("view") << "view"
+                          << "视图 everyone";
+    QTest::newRow("table") << "table"
+                           << "表 extra";
     QTest::newRow("program running on the folder") << "running"
                                                    << "程序正在使用数据文件夹";
 }
@@ -232,6 +272,12 @@ void BackupTest::restoreRefuses()
             db.rows(QStringLiteral("PRAGMA user_version=%1").arg(Database::schemaVersion + 1));
         } else if (file == QLatin1String("missing-table")) {
             db.rows(QStringLiteral("DROP TABLE Callpear"));
+        } else if (file == QLatin1String("trigger")) {
+            db.rows(QStringLiteral("CREATE TRIGGER purge AFTER INSERT ON Openroom BEGIN DELETE FROM Customers; END"));
+        } else if (file == QLatin1String("view")) {
+            db.rows(QStringLiteral("CREATE VIEW everyone AS SELECT * FROM Customers"));
+        } else if (file == QLatin1String("table")) {
+            db.rows(QStringLiteral("CREATE TABLE extra (x)"));
         }
     }
     if (file == QLatin1String("damaged")) {
@@ -280,6 +326,7 @@ void BackupTest::restoreKeepsReplacedDatabase()
     QCOMPARE(restoreVerb(f.folder(), backup, clock, busy.outStream, busy.errStream), 1);
     QVERIFY2(busy.err.contains(QStringLiteral("正被其他程序使用")), qPrintable(busy.err));
     QCOMPARE(f.count(QStringLiteral("Customers")), 2);
+    QCOMPARE(listBackups(f.folder()).size(), 1); // no before-restore copy of a restore that did not happen
 
     clock.advance(60 * 1000);
     Verb verb;
@@ -349,11 +396,14 @@ void BackupTest::automaticBackupAfterStart()
     AppFixture f;
     const QDateTime now = f.services.clock.now();
     const QDir folder(backupFolderOf(f.folder()));
-    for (int hours : autoAgesHours)
-        touch(folder.filePath(backupFileName(BackupKind::Automatic, now.addSecs(-3600 * hours))));
+    for (int hours : autoAgesHours) {
+        const QDateTime taken = now.addSecs(-3600 * hours);
+        touch(folder.filePath(backupFileName(BackupKind::Automatic, taken)), taken);
+    }
     for (int hours : otherAgesHours) {
-        touch(folder.filePath(backupFileName(BackupKind::Manual, now.addSecs(-3600 * hours))));
-        touch(folder.filePath(backupFileName(BackupKind::BeforeRestore, now.addSecs(-3600 * hours))));
+        const QDateTime taken = now.addSecs(-3600 * hours);
+        touch(folder.filePath(backupFileName(BackupKind::Manual, taken)), taken);
+        touch(folder.filePath(backupFileName(BackupKind::BeforeRestore, taken)), taken);
     }
     f.start();
     QCOMPARE(f.program->dailyBackup != nullptr, taken);
@@ -421,6 +471,178 @@ void BackupTest::clearingIsPrecededByBackup()
     QVERIFY(!reached);
     QCOMPARE(blocked.services.beeper.count(), 0);
     QCOMPARE(blocked.count(QStringLiteral("Customers")), 1);
+}
+
+void BackupTest::clockPutBackKeepsNewestBackup()
+{
+    // The clock was a year ahead for a while: fourteen automatic backups are named and dated then. Another is
+    // named for a later time than now but was written two days ago.
+    AppFixture f;
+    for (const char *id : {"000", "001"})
+        f.addMember(QLatin1String(id), QStringLiteral("某"));
+    const QDateTime now = f.services.clock.now();
+    const QDir folder(backupFolderOf(f.folder()));
+    for (int i = 0; i < kKeptAutomaticBackups; ++i) {
+        const QDateTime ahead = now.addYears(1).addDays(i);
+        touch(folder.filePath(backupFileName(BackupKind::Automatic, ahead)), ahead);
+    }
+    const QString misnamed = folder.filePath(backupFileName(BackupKind::Manual, now.addDays(30)));
+    touch(misnamed, now.addDays(-2));
+
+    // None of them is a backup of the last day: one is taken, and it is not pruned for ranking below them.
+    f.start();
+    QVERIFY(f.program->dailyBackup);
+    waitForDailyBackup(f);
+    QVERIFY2(f.services.dialogs.errors().isEmpty(), qPrintable(f.services.dialogs.errors().join('\n')));
+    const QString daily = f.program->dailyBackup->path();
+    QVERIFY(QFileInfo::exists(daily));
+    QCOMPARE(listBackups(f.folder()).last().path, misnamed); // ordered by when it was written, not its name
+
+    // The clearing's own backup stays too, and only then is anything cleared.
+    f.services.clock.advance(3600 * 1000);
+    f.services.dialogs.answerText(QStringLiteral("RoomKeeper"));
+    f.services.dialogs.answerYes();
+    QString beforeClearing;
+    zapData(f.data(), f.services.platform(), f.program->main.get(), [&](TFormEmptyTable &window) {
+        for (const BackupFile &b : listBackups(f.folder())) {
+            if (b.kind == BackupKind::Automatic && b.taken == f.services.clock.now())
+                beforeClearing = b.path;
+        }
+        window.findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
+    });
+    QVERIFY(!beforeClearing.isEmpty());
+    QCOMPARE(column(beforeClearing, QStringLiteral("SELECT COUNT(*) FROM Customers")),
+             QStringList{QStringLiteral("2")});
+    QCOMPARE(f.count(QStringLiteral("Customers")), 1);
+}
+
+void BackupTest::leftoversOfKilledRunsGo()
+{
+    AppFixture f;
+    f.addMember(QStringLiteral("001"), QStringLiteral("甲"));
+    const QDir folder(backupFolderOf(f.folder()));
+    const QDateTime now = f.services.clock.now();
+    // A recent backup, so that the start takes none of its own.
+    touch(folder.filePath(backupFileName(BackupKind::Manual, now)), now);
+
+    // Killed mid-copy: a part as long as a database, and its lock file from a process that is gone.
+    const QString killed = folder.filePath(backupFileName(BackupKind::Automatic, now.addDays(-3))) + ".part";
+    QVERIFY(QFile::copy(Database::fileNameIn(f.folder()), killed));
+    leaveLockOfKilledProcess(killed + ".lock");
+    // One from before parts had lock files.
+    const QString older = folder.filePath(backupFileName(BackupKind::Automatic, now.addDays(-4))) + ".part";
+    touch(older);
+    // A backup under way in another program: its part is locked and stays.
+    const QString writing = folder.filePath(backupFileName(BackupKind::Manual, now.addSecs(-5))) + ".part";
+    touch(writing);
+    QLockFile held(writing + ".lock");
+    QVERIFY(held.tryLock(0));
+    // A restore killed while writing the database, and one killed with its checked copy in the temporary folder.
+    const QString unfinished = Database::fileNameIn(f.folder()) + ".Ab12Cd";
+    touch(unfinished);
+    QTemporaryDir staged(QDir(QDir::tempPath()).filePath(QStringLiteral("ktv-restore-XXXXXX")));
+    staged.setAutoRemove(false);
+    touch(Database::fileNameIn(staged.path()));
+
+    f.start();
+    QVERIFY(!f.program->dailyBackup);
+    QVERIFY(!QFileInfo::exists(killed));
+    QVERIFY(!QFileInfo::exists(killed + ".lock"));
+    QVERIFY(!QFileInfo::exists(older));
+    QVERIFY(!QFileInfo::exists(unfinished));
+    QVERIFY(!QFileInfo::exists(staged.path()));
+    QVERIFY(QFileInfo::exists(writing));
+
+    // The next backup removes a part left since, and takes the second another backup is writing in.
+    QVERIFY(QFile::copy(Database::fileNameIn(f.folder()), killed));
+    Verb verb;
+    ScriptedClock clock;
+    clock.set(now.addSecs(-5));
+    QCOMPARE(backupVerb(f.folder(), clock, verb.outStream, verb.errStream), 0);
+    QVERIFY(verb.out.contains(QStringLiteral("-1.db")));
+    QVERIFY(!QFileInfo::exists(killed));
+    QVERIFY(QFileInfo::exists(writing));
+    held.unlock();
+}
+
+void BackupTest::copiesKeepDatabasePermissions()
+{
+    StoreFixture f;
+    f.addMember(QStringLiteral("001"), QStringLiteral("甲"));
+    const QString database = Database::fileNameIn(f.folder());
+    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    QVERIFY(QFile::setPermissions(database, ownerOnly));
+    const QFile::Permissions expected = QFileInfo(database).permissions();
+
+    ScriptedClock clock;
+    QCOMPARE(QFileInfo(takeBackup(f.folder(), BackupKind::Manual, clock.now())).permissions(), expected);
+
+    // A restore's copy of what it replaces, and the restored database, are as closed as the database was.
+    f.db.reset();
+    const QString backup = listBackups(f.folder()).first().path;
+    QVERIFY(QFile::setPermissions(backup, expected | QFile::ReadOther | QFile::ReadGroup));
+    clock.advance(1000);
+    Verb verb;
+    QCOMPARE(restoreVerb(f.folder(), backup, clock, verb.outStream, verb.errStream), 0);
+    for (const BackupFile &b : listBackups(f.folder())) {
+        if (b.kind == BackupKind::BeforeRestore)
+            QCOMPARE(QFileInfo(b.path).permissions(), expected);
+    }
+    QCOMPARE(QFileInfo(database).permissions(), expected);
+}
+
+void BackupTest::fullDiskNamesTheBackupFile()
+{
+    // A disk that is full for the backup: the part is a device that refuses every write as "no space".
+    if (!QFileInfo(QStringLiteral("/dev/full")).exists())
+        QSKIP("needs a device that is always full");
+    StoreFixture f;
+    f.addMember(QStringLiteral("001"), QStringLiteral("甲"));
+    QTemporaryDir elsewhere;
+    CopyTarget target;
+    target.partPath = elsewhere.filePath(QStringLiteral("full.part"));
+    target.finalPath = elsewhere.filePath(QStringLiteral("full.db"));
+    QVERIFY(QFile::link(QStringLiteral("/dev/full"), target.partPath));
+    try {
+        writeBackup(f.folder(), target);
+        QFAIL("a backup onto a full disk was taken");
+    } catch (const StoreError &e) {
+        QVERIFY2(e.message().contains(QDir::toNativeSeparators(target.partPath)), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(QStringLiteral("磁盘空间不足")), qPrintable(e.message()));
+        QVERIFY2(!e.message().contains(QDir::toNativeSeparators(Database::fileNameIn(f.folder()))),
+                 qPrintable(e.message()));
+    }
+    QVERIFY(!QFileInfo::exists(target.finalPath));
+}
+
+void BackupTest::restoreMakesMissingIndexes()
+{
+    StoreFixture f;
+    f.addMember(QStringLiteral("001"), QStringLiteral("甲"));
+    ScriptedClock clock;
+    const QString chosen = takeBackup(f.folder(), BackupKind::Manual, clock.now());
+    // A file whose indexes were dropped, and one of them made again in another form.
+    try {
+        SqliteFile db(chosen);
+        db.rows(QStringLiteral("DROP INDEX open_visits"));
+        db.rows(QStringLiteral("DROP INDEX Customers_id"));
+        db.rows(QStringLiteral("DROP INDEX room_cust_id"));
+        db.rows(QStringLiteral("CREATE INDEX room_cust_id ON Openroom (Openroom_room_id)"));
+    } catch (const StoreError &e) {
+        QFAIL(qPrintable(e.message()));
+    }
+    const QString sql = QStringLiteral("SELECT name || ' ' || sql FROM sqlite_schema WHERE type = 'index' AND sql "
+                                       "IS NOT NULL ORDER BY name");
+    const QStringList made = column(Database::fileNameIn(f.folder()), sql);
+    f.db.reset();
+    clock.advance(1000);
+    Verb verb;
+    QCOMPARE(restoreVerb(f.folder(), chosen, clock, verb.outStream, verb.errStream), 0);
+    // Every index as the program made it, room_cust_id in its own form again (and those made when first
+    // needed besides).
+    const QStringList restored = column(Database::fileNameIn(f.folder()), sql);
+    for (const QString &index : made)
+        QVERIFY2(restored.contains(index), qPrintable(index));
 }
 
 void BackupTest::windowBacksUpAndRestoresAtExit()

@@ -16,7 +16,7 @@ using namespace ktv;
 
 namespace {
 
-enum Damage { None, IndexPage, NotADatabase, Header, Schema, MissingFolder };
+enum Damage { None, IndexPage, NotADatabase, Header, Schema, MissingFolder, LastPageCut };
 
 QByteArray readAll(const QString &fileName)
 {
@@ -79,6 +79,12 @@ void damage(StoreFixture &f, int what)
         text.write(QByteArray("Room 101, 102, 103\n").repeated(400));
     } else if (what == Header) {
         writeAt(file, 16, QByteArray("\x03\x00", 2)); // a page size that is no power of two
+    } else if (what == LastPageCut) {
+        QFile cut(file);
+        QVERIFY(cut.open(QIODevice::ReadWrite));
+        const QByteArray bytes = readAll(file);
+        const int pageSize = quint8(bytes[16]) << 8 | quint8(bytes[17]);
+        QVERIFY(cut.resize(cut.size() - pageSize));
     } else if (what == Schema) {
         const QByteArray table("CREATE TABLE \"Pear\"");
         const qsizetype at = readAll(file).indexOf(table);
@@ -102,6 +108,9 @@ private slots:
     void startRefusalsAndCheckVerb_data();
     void startRefusalsAndCheckVerb();
     void damageFoundAfterStartIsShown();
+    void damagedIndexReadAtStart();
+    void checkNamesForeignObjectsAndMissingIndexes();
+    void checkShowsFirstTenProblems();
     void soundFileShowsNothing();
 };
 
@@ -117,6 +126,8 @@ void FileCheckTest::startRefusalsAndCheckVerb_data()
                                     << QStringLiteral("不是数据库文件");
     QTest::newRow("header") << int(Header) << QStringLiteral("文件头已损坏") << 1 << QStringLiteral("文件头已损坏");
     QTest::newRow("schema") << int(Schema) << QStringLiteral("表结构已损坏") << 1 << QStringLiteral("表结构已损坏");
+    QTest::newRow("last page cut off") << int(LastPageCut) << QStringLiteral("短 1 页") << 1
+                                       << QStringLiteral("短 1 页");
     QTest::newRow("missing folder") << int(MissingFolder) << QStringLiteral("找不到数据文件夹") << 1
                                     << QStringLiteral("找不到数据文件夹");
 }
@@ -138,6 +149,12 @@ void FileCheckTest::startRefusalsAndCheckVerb()
         QVERIFY2(refused.isEmpty(), qPrintable(refused));
     else
         QVERIFY2(refused.contains(startRefusal), qPrintable(refused));
+    // Damage found by a start names the file and says what to do.
+    if (refused.contains(QStringLiteral("已损坏"))) {
+        QVERIFY2(refused.contains(QDir::toNativeSeparators(Database::fileNameIn(folder))), qPrintable(refused));
+        QVERIFY2(refused.contains(QStringLiteral("ktv --check")) && refused.contains(QStringLiteral("备份")),
+                 qPrintable(refused));
+    }
 
     QString output;
     QTextStream out(&output);
@@ -172,6 +189,66 @@ void FileCheckTest::damageFoundAfterStartIsShown()
     });
     main.menuEntry(QStringLiteral("Backup"))->trigger();
     QVERIFY2(inWindow.contains(shown), qPrintable(inWindow));
+}
+
+void FileCheckTest::damagedIndexReadAtStart()
+{
+    // The index of unsettled visits, one page, wiped: the header, the schema and the tables read as before,
+    // but the start reads the unsettled visits through it.
+    AppFixture f;
+    f.addRecord(tables::openroom(), {});
+    QSqlQuery root = f.db->run(QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE name = 'open_visits'"));
+    QVERIFY(root.next());
+    const int page = root.value(0).toInt();
+    root.finish();
+    f.db.reset();
+    const QString file = Database::fileNameIn(f.folder());
+    const QByteArray bytes = readAll(file);
+    const int pageSize = quint8(bytes[16]) << 8 | quint8(bytes[17]);
+    writeAt(file, qint64(page - 1) * pageSize, QByteArray(pageSize, '\xff'));
+
+    QString error;
+    auto program = startProgram(f.folder(), f.services.platform(), &error);
+    QVERIFY(!program);
+    QVERIFY2(error.contains(QDir::toNativeSeparators(file)) && error.contains(QStringLiteral("已损坏")),
+             qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("ktv --check")) && error.contains(QStringLiteral("备份")),
+             qPrintable(error));
+    QCOMPARE(f.services.dialogs.errors(), QStringList{error});
+}
+
+void FileCheckTest::checkNamesForeignObjectsAndMissingIndexes()
+{
+    StoreFixture f;
+    f.db->run(QStringLiteral("CREATE TRIGGER purge AFTER INSERT ON Openroom BEGIN DELETE FROM Customers; END"));
+    f.db->run(QStringLiteral("DROP INDEX open_rooms"));
+    // Made by the reports when first needed: neither foreign nor missed.
+    f.db->run(QStringLiteral("CREATE INDEX visits_by_checkout ON Openroom (Openroom_endtime)"));
+    f.db.reset();
+    QString output;
+    QTextStream out(&output);
+    QCOMPARE(checkVenueData(f.folder(), out), 1);
+    QVERIFY2(output.contains(QStringLiteral("触发器 purge")), qPrintable(output));
+    QVERIFY2(output.contains(QStringLiteral("缺少索引：open_rooms")), qPrintable(output));
+    QVERIFY2(!output.contains(QStringLiteral("visits_by_checkout")), qPrintable(output));
+}
+
+void FileCheckTest::checkShowsFirstTenProblems()
+{
+    // An index whose recorded definition no longer matches its entries: every visit is missing from it.
+    StoreFixture f;
+    f.db->run(QStringLiteral("INSERT INTO Openroom (Openroom_Customers_id, Openroom_room_id) "
+                             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+                             "SELECT printf('%07d', i), printf('%03d', i) FROM n"));
+    f.db->run(QStringLiteral("PRAGMA writable_schema=ON"));
+    f.db->run(QStringLiteral("UPDATE sqlite_schema SET sql = 'CREATE INDEX room_cust_id ON Openroom "
+                             "(Openroom_room_id)' WHERE name = 'room_cust_id'"));
+    f.db.reset();
+    QString output;
+    QTextStream out(&output);
+    QCOMPARE(checkVenueData(f.folder(), out), 1);
+    QCOMPARE(output.count(QStringLiteral("missing from index")), 10);
+    QVERIFY2(output.contains(QStringLiteral("另有至少 %1 处").arg(kProblemsCounted - 10)), qPrintable(output));
 }
 
 void FileCheckTest::soundFileShowsNothing()

@@ -65,6 +65,11 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "ktv: %s\n", qPrintable(options.error));
         return 2;
     }
+    if (options.help || options.version) {
+        QTextStream out(stdout);
+        out << (options.help ? ktv::usageText() : ktv::versionText() + QLatin1Char('\n'));
+        return 0;
+    }
     if (!options.createFolder.isEmpty())
         return createData(argc, argv, options);
     if (!options.report.isEmpty())

@@ -6,11 +6,13 @@
 #include "visits/formcloseroomandpay.h"
 #include "visits/formopenroom.h"
 
-#include "reports/demovisits.h"
 #include "backup/automaticbackup.h"
 #include "backup/backupjob.h"
 #include "backup/folderlock.h"
+#include "backup/onlinecopy.h"
+#include "backup/restore.h"
 #include "backup/restoreatexit.h"
+#include "reports/demovisits.h"
 
 #include "store/database.h"
 #include "store/datamodule.h"
@@ -35,53 +37,111 @@ Program::~Program()
     dailyBackup.reset(); // waits for a copy under way
 }
 
+namespace {
+
+struct VerbLine
+{
+    const char *usage;
+    const char *what;
+};
+
+// One line per verb for --help.
+const VerbLine kVerbLines[] = {
+    {"(不带命令)", "启动收银程序"},
+    {"--data-dir DIR", "使用数据文件夹 DIR（默认为 %1），可与下面除 --create-data 外的命令同用"},
+    {"--create-data DIR [--demo]", "在 DIR 新建空的场所数据库后退出（--demo 加入演示的房间、酒水、会员和一周的消费）"},
+    {"--check", "检查数据库文件的每一页、每条记录和索引：正常时打印 ok，否则打印损坏之处"},
+    {"--backup", "把数据库备份为 DIR/backups/ktv-日期-时间.db 并打印其路径（程序运行时也可以）"},
+    {"--restore FILE", "用备份文件 FILE 恢复数据库（须先退出程序），被替换的数据库另存为恢复前的备份"},
+    {"--report takings|rooms|drinks --from YYYY-MM-DD --to YYYY-MM-DD [--csv]", "打印营业、房间或酒水报表"},
+    {"--help", "显示本说明"},
+    {"--version", "显示程序版本"},
+};
+
+} // namespace
+
+QString usageText()
+{
+    QString text = QStringLiteral("用法：ktv [--data-dir DIR] [命令]，一次只能给一个命令：\n");
+    for (const VerbLine &line : kVerbLines) {
+        QString what = QString::fromUtf8(line.what);
+        if (what.contains(QLatin1String("%1")))
+            what = what.arg(QDir::toNativeSeparators(Database::defaultFolder()));
+        text += QStringLiteral("  %1  %2\n").arg(QString::fromUtf8(line.usage).leftJustified(26), what);
+    }
+    return text;
+}
+
+QString versionText()
+{
+    return QStringLiteral("ktv %1").arg(QStringLiteral(KTV_VERSION));
+}
+
 StartOptions parseStartOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    const QCommandLineOption dataDir(QStringLiteral("data-dir"), QStringLiteral("The venue's data folder."),
-                                     QStringLiteral("DIR"));
-    const QCommandLineOption createData(QStringLiteral("create-data"),
-                                        QStringLiteral("Create a new, empty venue database in DIR and stop."),
-                                        QStringLiteral("DIR"));
-    const QCommandLineOption demo(QStringLiteral("demo"),
-                                  QStringLiteral("With --create-data: add the demo rooms, drinks, member and a week of past visits."));
-    const QCommandLineOption report(QStringLiteral("report"),
-                                    QStringLiteral("Print a report (takings, rooms or drinks) and stop."),
-                                    QStringLiteral("KIND"));
-    const QCommandLineOption from(QStringLiteral("from"), QStringLiteral("With --report: the first business day."),
-                                  QStringLiteral("YYYY-MM-DD"));
-    const QCommandLineOption to(QStringLiteral("to"), QStringLiteral("With --report: the last business day."),
-                                QStringLiteral("YYYY-MM-DD"));
-    const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("With --report: print CSV."));
-    const QCommandLineOption backup(QStringLiteral("backup"),
-                                    QStringLiteral("Write a backup of the venue database to DIR/backups and stop."));
-    const QCommandLineOption restore(QStringLiteral("restore"),
-                                     QStringLiteral("Restore the venue database from FILE and stop."),
-                                     QStringLiteral("FILE"));
-    const QCommandLineOption check(QStringLiteral("check"),
-                                   QStringLiteral("Check every page of the database in the data folder and stop."));
-    parser.addOptions({dataDir, createData, demo, report, from, to, csv, backup, restore, check});
+    // Only the long forms: "-abc" is never read as three options.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption createData(QStringLiteral("create-data"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption demo(QStringLiteral("demo"));
+    const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("KIND"));
+    const QCommandLineOption from(QStringLiteral("from"), QString(), QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption to(QStringLiteral("to"), QString(), QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption csv(QStringLiteral("csv"));
+    const QCommandLineOption backup(QStringLiteral("backup"));
+    const QCommandLineOption restore(QStringLiteral("restore"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption check(QStringLiteral("check"));
+    const QCommandLineOption help(QStringLiteral("help"));
+    const QCommandLineOption version(QStringLiteral("version"));
+    const QList<QCommandLineOption> all{dataDir, createData, demo,    report, from, to,
+                                        csv,     backup,     restore, check,  help, version};
+    parser.addOptions(all);
     StartOptions options;
-    if (!parser.parse(arguments)) {
-        options.error = parser.errorText();
+    const auto refuse = [&options](const QString &why) {
+        options.error = why + QStringLiteral("（ktv --help 列出全部命令）");
         return options;
+    };
+    if (!parser.parse(arguments))
+        return refuse(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return refuse(QStringLiteral("多余的参数：%1").arg(parser.positionalArguments().join(QLatin1Char(' '))));
+    for (const QCommandLineOption &option : all) {
+        if (!option.valueName().isEmpty() && parser.values(option).size() > 1)
+            return refuse(QStringLiteral("--%1 只能给一次").arg(option.names().first()));
     }
+    QStringList verbs;
+    for (const QCommandLineOption *verb : {&createData, &check, &backup, &restore, &report, &help, &version}) {
+        if (parser.isSet(*verb))
+            verbs << QStringLiteral("--") + verb->names().first();
+    }
+    if (verbs.size() > 1)
+        return refuse(QStringLiteral("一次只能给一个命令，不能同时给 %1").arg(verbs.join(QStringLiteral("、"))));
+
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
     options.dataFolder = parser.isSet(dataDir) ? parser.value(dataDir) : Database::defaultFolder();
     options.createFolder = parser.value(createData);
     options.demo = parser.isSet(demo);
     options.backup = parser.isSet(backup);
     options.restoreFile = parser.value(restore);
-    if (options.demo && options.createFolder.isEmpty())
-        options.error = QStringLiteral("--demo goes with --create-data");
     options.report = parser.value(report);
     options.reportFrom = parser.value(from);
     options.reportTo = parser.value(to);
     options.csv = parser.isSet(csv);
-    if (options.report.isEmpty() && (parser.isSet(from) || parser.isSet(to) || options.csv))
-        options.error = QStringLiteral("--from, --to and --csv go with --report");
     options.check = parser.isSet(check);
-    if (options.check && !options.createFolder.isEmpty())
-        options.error = QStringLiteral("--check checks an existing data folder; leave out --create-data");
+    if (parser.isSet(createData) && options.createFolder.isEmpty())
+        return refuse(QStringLiteral("--create-data 需要一个文件夹"));
+    if (parser.isSet(restore) && options.restoreFile.isEmpty())
+        return refuse(QStringLiteral("--restore 需要一个备份文件"));
+    if (parser.isSet(report) && options.report.isEmpty())
+        return refuse(QStringLiteral("--report 需要报表的种类：takings、rooms 或 drinks"));
+    if (options.demo && options.createFolder.isEmpty())
+        return refuse(QStringLiteral("--demo 只能与 --create-data 同用"));
+    if (options.report.isEmpty() && (parser.isSet(from) || parser.isSet(to) || options.csv))
+        return refuse(QStringLiteral("--from、--to 和 --csv 只能与 --report 同用"));
+    if (parser.isSet(dataDir) && !options.createFolder.isEmpty())
+        return refuse(QStringLiteral("--create-data 自带文件夹，不能再给 --data-dir"));
     return options;
 }
 
@@ -112,6 +172,10 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
         if (!program->lock)
             throw StoreError(QStringLiteral("数据文件夹 %1 已被另一个运行中的本程序使用")
                                  .arg(QDir::toNativeSeparators(folder)));
+        // What killed backups and restores left behind; nothing is being written under the folder's lock but
+        // a backup from the command line, whose part is locked and stays.
+        removeAbandonedParts(folder);
+        removeAbandonedRestoreFiles(folder);
         program->data = std::make_unique<TDataModule1>(*program->db, platform.clock);
     } catch (const StoreError &e) {
         platform.dialogs.showError(e.message());

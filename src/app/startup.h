@@ -42,10 +42,16 @@ struct StartOptions
     bool backup = false;  // set: write a backup of the data folder's database and stop
     QString restoreFile;  // set: restore the data folder's database from this file and stop
     bool check = false;   // check the database in dataFolder instead of starting
+    bool help = false;    // print usageText() and stop
+    bool version = false; // print versionText() and stop
     QString error;        // set when the command line could not be read
 };
 
+// The command line: at most one verb, each with only its own options, and nothing else. Anything else sets
+// error (the process then exits with code 2).
 StartOptions parseStartOptions(const QStringList &arguments);
+QString usageText();   // every verb, one line each
+QString versionText(); // "ktv VERSION"
 
 // Opens the venue database in folder and builds the windows. A folder that cannot be opened is reported
 // through the platform's error display and gives no program; no window is shown then.

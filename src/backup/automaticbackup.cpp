@@ -6,21 +6,18 @@
 #include "store/storeerror.h"
 #include "widgets/platform.h"
 
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QProgressDialog>
 #include <QTimer>
 
 namespace ktv {
 
-namespace {
-constexpr qint64 kDailySeconds = 24 * 60 * 60;
-} // namespace
-
 std::unique_ptr<BackupJob> startDailyBackup(const QString &dataFolder, const Platform &platform)
 {
     const QDateTime now = platform.clock.now();
-    const QList<BackupFile> backups = listBackups(dataFolder);
-    if (!backups.isEmpty() && backups.first().taken.secsTo(now) <= kDailySeconds)
+    if (hasRecentBackup(dataFolder, now))
         return nullptr;
     std::unique_ptr<BackupJob> job;
     try {
@@ -64,12 +61,16 @@ QString waitWithProgress(BackupJob &job, QWidget *parent)
     return job.path();
 }
 
-void backupBeforeClearing(const QString &dataFolder, const Platform &platform, QWidget *parent)
+QString backupBeforeClearing(const QString &dataFolder, const Platform &platform, QWidget *parent)
 {
     try {
         BackupJob job(dataFolder, BackupKind::Automatic, platform.clock.now());
         job.start();
-        waitWithProgress(job, parent);
+        const QString path = waitWithProgress(job, parent);
+        // A path means the copy passed its check; it must still be there once the older ones are pruned.
+        if (path.isEmpty() || !QFileInfo(path).isFile())
+            throw StoreError(QStringLiteral("清空前的备份文件 %1 不见了").arg(QDir::toNativeSeparators(path)));
+        return path;
     } catch (const StoreError &e) {
         throw StoreError(QStringLiteral("%1\n未清空任何数据。").arg(e.message()));
     }

@@ -20,8 +20,8 @@ std::unique_ptr<BackupJob> startDailyBackup(const QString &dataFolder, const Pla
 // StoreError with what failed.
 QString waitWithProgress(BackupJob &job, QWidget *parent);
 
-// An automatic backup in the foreground, before any table may be cleared. Throws StoreError when it fails:
-// then nothing may be cleared.
-void backupBeforeClearing(const QString &dataFolder, const Platform &platform, QWidget *parent);
+// An automatic backup in the foreground, before any table may be cleared. Returns the backup, which is there
+// and passed its check; throws StoreError when it is not: then nothing may be cleared.
+QString backupBeforeClearing(const QString &dataFolder, const Platform &platform, QWidget *parent);
 
 } // namespace ktv

@@ -71,9 +71,12 @@ QList<BackupFile> listBackups(const QString &dataFolder)
             continue;
         file->path = entry.absoluteFilePath();
         file->size = entry.size();
+        file->modified = entry.lastModified();
         found << *file;
     }
     std::sort(found.begin(), found.end(), [](const BackupFile &a, const BackupFile &b) {
+        if (a.modified != b.modified)
+            return a.modified > b.modified;
         if (a.taken != b.taken)
             return a.taken > b.taken;
         return a.number != b.number ? a.number > b.number : a.path > b.path;
@@ -81,12 +84,23 @@ QList<BackupFile> listBackups(const QString &dataFolder)
     return found;
 }
 
-QStringList pruneAutomaticBackups(const QString &dataFolder, int kept)
+bool hasRecentBackup(const QString &dataFolder, const QDateTime &now)
+{
+    constexpr qint64 kDaySeconds = 24 * 60 * 60;
+    const QList<BackupFile> backups = listBackups(dataFolder);
+    return std::any_of(backups.begin(), backups.end(), [&now](const BackupFile &file) {
+        const qint64 age = file.modified.secsTo(now);
+        return age >= 0 && age <= kDaySeconds;
+    });
+}
+
+QStringList pruneAutomaticBackups(const QString &dataFolder, const QString &justTaken, int kept)
 {
     QStringList removed;
-    int automatic = 0;
+    const QString taken = justTaken.isEmpty() ? QString() : QFileInfo(justTaken).absoluteFilePath();
+    int automatic = taken.isEmpty() ? 0 : 1; // the one just taken counts first, wherever it sorts
     for (const BackupFile &file : listBackups(dataFolder)) {
-        if (file.kind != BackupKind::Automatic || ++automatic <= kept)
+        if (file.kind != BackupKind::Automatic || file.path == taken || ++automatic <= kept)
             continue;
         if (QFile::remove(file.path))
             removed << file.path;

@@ -30,7 +30,7 @@ void BackupJob::start()
         try {
             m_path = writeBackup(m_dataFolder, m_target);
             if (m_kind == BackupKind::Automatic)
-                pruneAutomaticBackups(m_dataFolder);
+                pruneAutomaticBackups(m_dataFolder, m_path);
         } catch (const StoreError &e) {
             m_error = e.message();
         }

@@ -1,5 +1,6 @@
 #include "sqlitefile.h"
 
+#include "store/integritycheck.h"
 #include "store/storeerror.h"
 
 #include <QDir>
@@ -65,6 +66,7 @@ QStringList SqliteFile::rows(const QString &sql, const QVariantList &binds)
     done = done && query.exec();
     if (!done) {
         const QSqlError error = query.lastError();
+        m_lastErrorCode = error.nativeErrorCode().toInt() & 0xff; // extended codes carry the primary one low
         throw StoreError(QStringLiteral("数据库文件 %1 操作失败：%2")
                              .arg(QDir::toNativeSeparators(m_path),
                                   error.databaseText().isEmpty() ? error.text() : error.databaseText()));
@@ -78,7 +80,7 @@ QStringList SqliteFile::rows(const QString &sql, const QVariantList &binds)
 QStringList integrityProblems(const QString &path)
 {
     SqliteFile file(path);
-    const QStringList answer = file.rows(QStringLiteral("PRAGMA integrity_check"));
+    const QStringList answer = file.rows(QStringLiteral("PRAGMA integrity_check(%1)").arg(kProblemsCounted));
     return answer == QStringList{QStringLiteral("ok")} ? QStringList() : answer;
 }
 

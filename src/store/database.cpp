@@ -2,6 +2,7 @@
 
 #include "cursor.h"
 #include "fielddef.h"
+#include "integritycheck.h"
 #include "storeerror.h"
 #include "tables.h"
 
@@ -51,26 +52,48 @@ QString reason(const QSqlError &error)
     return text;
 }
 
+// SQLite found the file damaged (SQLITE_CORRUPT, SQLITE_NOTADB), rather than busy or refusing a value.
+bool isDamage(const QSqlError &error)
+{
+    const int code = error.nativeErrorCode().toInt() & 0xff; // extended codes carry the primary one low
+    return code == 11 || code == 26;
+}
+
+quint32 bigEndian(const QByteArray &bytes, int at)
+{
+    return quint32(quint8(bytes[at])) << 24 | quint32(quint8(bytes[at + 1])) << 16 |
+           quint32(quint8(bytes[at + 2])) << 8 | quint32(quint8(bytes[at + 3]));
+}
+
 // The 100-byte file header, read directly: a file that is no database, or whose header is damaged, is named
-// as such rather than by whatever the first query happens to fail with. Returns a message with %1 for the
-// file's name, or an empty string.
+// as such rather than by whatever the first query happens to fail with. Returns the message naming the file,
+// or an empty string.
 QString headerProblem(const QString &fileName)
 {
+    const QString shown = QDir::toNativeSeparators(fileName);
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("无法读取数据库文件 %1：") + file.errorString();
+        return QStringLiteral("无法读取数据库文件 %1：%2").arg(shown, file.errorString());
     const QByteArray header = file.read(100);
     if (header.size() < 100 || !header.startsWith(QByteArrayView("SQLite format 3\0", 16)))
-        return QStringLiteral("文件 %1 不是数据库文件");
+        return QStringLiteral("文件 %1 不是数据库文件").arg(shown);
     const auto byte = [&header](int i) { return int(quint8(header[i])); };
     const int pageSize = byte(16) == 0 && byte(17) == 1 ? 65536 : byte(16) << 8 | byte(17);
     const bool sizeOk = pageSize >= 512 && pageSize <= 65536 && (pageSize & (pageSize - 1)) == 0;
     const bool versionsOk = (byte(18) == 1 || byte(18) == 2) && (byte(19) == 1 || byte(19) == 2);
     const bool fractionsOk = byte(21) == 64 && byte(22) == 32 && byte(23) == 32;
     if (!sizeOk || !versionsOk || !fractionsOk)
-        return QStringLiteral("数据库文件 %1 的文件头已损坏");
+        return damagedFileMessage(fileName, QStringLiteral("文件头已损坏"));
     if (file.size() % pageSize != 0)
-        return QStringLiteral("数据库文件 %1 已损坏：文件长度不是整页（可能被截断）");
+        return damagedFileMessage(fileName, QStringLiteral("文件长度不是整页，可能被截断"));
+    // The page count the header records, when it is current (the change counter matches the one it was
+    // written with). A file shorter than that lost its end, unless the WAL still holds the pages.
+    const quint32 recordedPages = bigEndian(header, 28);
+    const bool recordCurrent = recordedPages > 0 && bigEndian(header, 92) == bigEndian(header, 24);
+    const qint64 pages = file.size() / pageSize;
+    if (recordCurrent && pages < recordedPages && QFileInfo(fileName + QStringLiteral("-wal")).size() == 0)
+        return damagedFileMessage(fileName,
+                                  QStringLiteral("文件比应有的短 %1 页，可能被截断").arg(recordedPages - pages));
     return {};
 }
 
@@ -174,11 +197,12 @@ void Database::validate()
     // whole file is read by the full check, which runs apart from the start (integritycheck.h).
     const QString header = headerProblem(fileNameIn(m_folder));
     if (!header.isEmpty())
-        throw StoreError(header.arg(file));
+        throw StoreError(header);
     {
         QSqlQuery schema(connection());
         if (!schema.exec(QStringLiteral("SELECT name FROM sqlite_schema")))
-            throw StoreError(QStringLiteral("数据库文件 %1 的表结构已损坏：%2").arg(file, reason(schema.lastError())));
+            throw StoreError(
+                damagedFileMessage(file, QStringLiteral("表结构已损坏：%1").arg(reason(schema.lastError()))));
     }
     QSqlQuery version = run(QStringLiteral("PRAGMA user_version"));
     const int found = version.next() ? version.value(0).toInt() : 0;
@@ -200,8 +224,8 @@ void Database::validate()
             QSqlQuery edge(connection());
             if (!edge.exec(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid%2 LIMIT 1")
                                .arg(table->name, QLatin1String(end))))
-                throw StoreError(QStringLiteral("数据库文件 %1 已损坏（%2）：%3")
-                                     .arg(file, table->fileName, reason(edge.lastError())));
+                throw StoreError(
+                    damagedFileMessage(file, QStringLiteral("%1：%2").arg(table->fileName, reason(edge.lastError()))));
             while (edge.next()) {
             }
         }
@@ -241,8 +265,11 @@ QSqlQuery Database::prepare(const QString &sql)
 {
     QSqlQuery query(connection());
     query.setForwardOnly(true);
-    if (!query.prepare(sql))
+    if (!query.prepare(sql)) {
+        if (isDamage(query.lastError()))
+            throw StoreError(damagedFileMessage(fileNameIn(m_folder), reason(query.lastError())));
         throw StoreError(QStringLiteral("数据库操作失败：%1").arg(reason(query.lastError())));
+    }
     return query;
 }
 
@@ -250,6 +277,8 @@ void Database::exec(QSqlQuery &query, const QString &what)
 {
     if (!query.exec()) {
         const QString why = reason(query.lastError());
+        if (isDamage(query.lastError()))
+            throw StoreError(damagedFileMessage(fileNameIn(m_folder), why));
         throw StoreError(what.isEmpty() ? QStringLiteral("数据库操作失败：%1").arg(why)
                                         : QStringLiteral("%1失败：%2").arg(what, why));
     }

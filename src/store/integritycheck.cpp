@@ -13,8 +13,8 @@ namespace ktv {
 
 namespace {
 
-// The first lines are enough to tell what is damaged; a badly damaged file can yield thousands.
-constexpr int kProblemsShown = 20;
+// The first lines are enough to tell what is damaged.
+constexpr int kProblemsShown = 10;
 
 QString checkConnectionName()
 {
@@ -37,7 +37,7 @@ FileCheck runCheck(QSqlDatabase &conn, const QString &fileName, CheckDepth depth
     query.setForwardOnly(true);
     const QString pragma =
         depth == CheckDepth::Indexes ? QStringLiteral("integrity_check") : QStringLiteral("quick_check");
-    if (!query.exec(QStringLiteral("PRAGMA %1(%2)").arg(pragma).arg(kProblemsShown))) {
+    if (!query.exec(QStringLiteral("PRAGMA %1(%2)").arg(pragma).arg(kProblemsCounted))) {
         check.outcome = FileCheck::Outcome::Unreadable;
         check.problems << (query.lastError().databaseText().isEmpty() ? query.lastError().text()
                                                                       : query.lastError().databaseText());
@@ -53,6 +53,25 @@ FileCheck runCheck(QSqlDatabase &conn, const QString &fileName, CheckDepth depth
 }
 
 } // namespace
+
+QString problemList(const QStringList &problems)
+{
+    QString text = problems.mid(0, kProblemsShown).join(QLatin1Char('\n'));
+    const qsizetype rest = problems.size() - kProblemsShown;
+    if (rest > 0) {
+        text += problems.size() >= kProblemsCounted ? QStringLiteral("\n……另有至少 %1 处").arg(rest)
+                                                    : QStringLiteral("\n……另有 %1 处").arg(rest);
+    }
+    return text;
+}
+
+QString damagedFileMessage(const QString &fileName, const QString &detail)
+{
+    return QStringLiteral("数据库文件 %1 已损坏（%2）。\n请退出程序，用 ktv --check 检查该文件，"
+                          "再用最近一份完好的备份恢复（“备份与恢复”窗口或 ktv --restore）；"
+                          "在此之前不要删除或复制覆盖数据文件夹中的任何文件。")
+        .arg(QDir::toNativeSeparators(fileName), detail);
+}
 
 FileCheck checkDatabaseFile(const QString &fileName, CheckDepth depth)
 {
@@ -103,7 +122,7 @@ void BackgroundCheck::start()
 QString BackgroundCheck::message() const
 {
     const QString file = QDir::toNativeSeparators(m_fileName);
-    const QString found = m_result.problems.join(QLatin1String("\n"));
+    const QString found = problemList(m_result.problems);
     switch (m_state) {
     case State::Damaged:
         return QStringLiteral("数据库文件 %1 已损坏：\n%2\n\n请结束手头的操作后退出程序，用最近的备份恢复数据库，"

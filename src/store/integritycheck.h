@@ -24,6 +24,16 @@ enum class CheckDepth {
 
 FileCheck checkDatabaseFile(const QString &fileName, CheckDepth depth);
 
+// How many lines a check reads at most: a badly damaged file can yield thousands.
+constexpr int kProblemsCounted = 100;
+// A check's lines as shown to people: the first ten, one a line, then how many more there are ("至少" when
+// the check stopped at kProblemsCounted).
+QString problemList(const QStringList &problems);
+
+// What a start or a screen says when SQLite finds the file damaged (detail: SQLite's own words, or what
+// looked wrong): the file, that it is damaged, and what to do, as ktv --check says it.
+QString damagedFileMessage(const QString &fileName, const QString &detail);
+
 // The check of the venue database that runs after the main window shows, on a thread and a connection of
 // its own, so that it never holds up the cashier. Anything that shows its result (the error display at
 // start, a backup window) reads state() and connects to finished().

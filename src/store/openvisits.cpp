@@ -20,10 +20,15 @@ qint64 holding(Database &db, const QString &room, qint64 exceptVisit)
     return query.next() ? query.value(0).toLongLong() : 0;
 }
 
-qint64 notCheckedOut(Database &db, const QString &room, qint64 exceptVisit)
+void ensureIndex(Database &db)
 {
     db.run(QStringLiteral("CREATE INDEX IF NOT EXISTS visits_not_out ON Openroom (Openroom_room_id) "
                           "WHERE Openroom_endtime < Openroom_begintime"));
+}
+
+qint64 notCheckedOut(Database &db, const QString &room, qint64 exceptVisit)
+{
+    ensureIndex(db);
     QSqlQuery query = db.run(QStringLiteral("SELECT Openroom_Lishui FROM Openroom INDEXED BY visits_not_out "
                                             "WHERE Openroom_endtime < Openroom_begintime "
                                             "AND lower(Openroom_room_id) = lower(?) AND Openroom_Lishui <> ? "

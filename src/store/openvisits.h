@@ -21,6 +21,8 @@ qint64 holding(Database &db, const QString &room, qint64 exceptVisit = 0);
 // may pay before it leaves): such a visit holds its room. 0 when none. Read through an index of the visits
 // not checked out, made when missing; it holds no data of its own.
 qint64 notCheckedOut(Database &db, const QString &room, qint64 exceptVisit = 0);
+// Makes that index when it is missing.
+void ensureIndex(Database &db);
 
 // An open visit with what its charge so far is computed from, read as stored now.
 struct OpenVisit

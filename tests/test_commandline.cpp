@@ -1,0 +1,99 @@
+#include "storefixture.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+using namespace ktv;
+
+namespace {
+
+struct Run
+{
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run ktvWith(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(KTV_PROGRAM), arguments);
+    Run run;
+    if (!process.waitForFinished(60000))
+        return run;
+    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+} // namespace
+
+class CommandLineTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void helpListsEveryVerbOnce();
+    void versionIsPrinted();
+    void refusedWithoutDoingAnything_data();
+    void refusedWithoutDoingAnything();
+};
+
+void CommandLineTest::helpListsEveryVerbOnce()
+{
+    const Run help = ktvWith({QStringLiteral("--help")});
+    QCOMPARE(help.code, 0);
+    QVERIFY(help.err.isEmpty());
+    for (const char *verb :
+         {"--data-dir", "--create-data", "--check", "--backup", "--restore", "--report", "--help", "--version"}) {
+        const QRegularExpression line(QStringLiteral("^  %1\\b").arg(QLatin1String(verb)),
+                                      QRegularExpression::MultilineOption);
+        QVERIFY2(help.out.count(line) == 1, verb);
+    }
+    // The options that go with a verb are on its line.
+    QVERIFY(help.out.contains(QStringLiteral("--create-data DIR [--demo]")));
+    QVERIFY(help.out.contains(QStringLiteral("--from YYYY-MM-DD --to YYYY-MM-DD [--csv]")));
+}
+
+void CommandLineTest::versionIsPrinted()
+{
+    const Run version = ktvWith({QStringLiteral("--version")});
+    QCOMPARE(version.code, 0);
+    QVERIFY2(QRegularExpression(QStringLiteral("^ktv \\d+\\.\\d+\\n$")).match(version.out).hasMatch(),
+             qPrintable(version.out));
+}
+
+void CommandLineTest::refusedWithoutDoingAnything_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    const QString report = QStringLiteral("--report takings --from 2026-12-01 --to 2026-12-02");
+    QTest::newRow("backup and restore") << QStringLiteral("--backup --restore chosen.db").split(' ');
+    QTest::newRow("report and backup") << QString(report + QStringLiteral(" --backup")).split(' ');
+    QTest::newRow("check and backup") << QStringLiteral("--check --backup").split(' ');
+    QTest::newRow("help and version") << QStringLiteral("--help --version").split(' ');
+    QTest::newRow("a stray argument") << QStringLiteral("--backup now").split(' ');
+    QTest::newRow("a stray argument alone") << QStringList{QStringLiteral("backup")};
+    QTest::newRow("an unknown option") << QStringLiteral("--backup --force").split(' ');
+    QTest::newRow("one verb twice with two files") << QStringLiteral("--restore a.db --restore b.db").split(' ');
+    QTest::newRow("demo without create-data") << QStringLiteral("--backup --demo").split(' ');
+    QTest::newRow("csv without report") << QStringLiteral("--check --csv").split(' ');
+}
+
+void CommandLineTest::refusedWithoutDoingAnything()
+{
+    QFETCH(QStringList, arguments);
+    StoreFixture f;
+    f.db.reset();
+    const QStringList before = QDir(f.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const Run run = ktvWith(QStringList{QStringLiteral("--data-dir"), f.folder()} + arguments);
+    QCOMPARE(run.code, 2);
+    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.startsWith(QStringLiteral("ktv: ")) && run.err.contains(QStringLiteral("--help")),
+             qPrintable(run.err));
+    QCOMPARE(QDir(f.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before); // no backup taken
+}
+
+QTEST_MAIN(CommandLineTest)
+#include "test_commandline.moc"
