@@ -3,6 +3,7 @@
 #include "appfixture.h"
 
 #include "app/formmain.h"
+#include "catalogue/formroomview.h"
 #include "clients/formclientsview.h"
 #include "clients/formkhdkfpd.h"
 #include "visits/formcallpear.h"
@@ -107,6 +108,7 @@ private slots:
     void occupiedRoomCannotBeMarkedFree();
     void paidPartyStillHoldsItsRoom();
     void runningChargeIsWhatCheckOutStores();
+    void listingsAreReadOnceWhenOpened();
     void randomStepsNeverLetARoomTwice();
 };
 
@@ -347,6 +349,19 @@ void TestOtherStation::runningChargeIsWhatCheckOutStores()
         s.stored(QStringLiteral("SELECT Openroom_jbxf + Openroom_jiushui FROM Openroom")).toDouble();
     QVERIFY2(shown.endsWith(numberform::twoDecimals(stored)), qPrintable(shown));
     QCOMPARE(s.stored(QStringLiteral("SELECT Openroom_youhuminute FROM Openroom")).toInt(), 17);
+}
+
+void TestOtherStation::listingsAreReadOnceWhenOpened()
+{
+    Station s;
+    s.addRoom(QStringLiteral("101"));
+    s.begin();
+    TFormRoomView rooms(s.data(), s.services.platform());
+    QCOMPARE(rooms.Query1()->recordCount(), 1);
+    s.elsewhere(QStringLiteral("INSERT INTO room (Room_id) VALUES ('102')"));
+    QCoreApplication::processEvents();
+    QCOMPARE(rooms.Query1()->recordCount(), 1);
+    QCOMPARE(TFormRoomView(s.data(), s.services.platform()).Query1()->recordCount(), 2); // opened anew
 }
 
 // Check-ins, drinks, check-outs and payments at this station while another settles and lets rooms and

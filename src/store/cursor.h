@@ -61,6 +61,9 @@ public:
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
     bool isReadOnly() const { return m_readOnly; }
     void setColumns(const QStringList &fieldNames);
+    // A listing read once, when it is first asked, lists the records of that moment until it is refreshed;
+    // other cursors' writes and other programs' commits do not change it meanwhile.
+    void setFollowsChanges(bool follows) { m_followsChanges = follows; }
 
     void open();
     void close();
@@ -179,6 +182,7 @@ private:
     QVector<int> m_columns; // table field indexes shown, in order
     CursorState m_state = CursorState::Inactive;
     bool m_readOnly = false;
+    bool m_followsChanges = true;
 
     QString m_indexName;
     QStringList m_orderFields;

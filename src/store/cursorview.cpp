@@ -141,6 +141,8 @@ void Cursor::ensureFresh() const
     // A record being edited is served from its buffer; its view is read again once it is saved or dropped.
     if (!isOpen() || isEditing())
         return;
+    if (!m_followsChanges && m_seenVersion != kNeverRead)
+        return;
     auto *self = const_cast<Cursor *>(this);
     if (m_master) {
         m_master->ensureFresh();

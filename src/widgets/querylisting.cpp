@@ -14,6 +14,7 @@ QueryListing::QueryListing(Dialogs &dialogs, Query *query, const QList<GridColum
 {
     m_query->setParent(this);
     m_query->setObjectName(QStringLiteral("Query1"));
+    m_query->setFollowsChanges(false);
     auto *source = new DataSource(m_query, this);
     source->setObjectName(QStringLiteral("DataSource1"));
     const QList<NavButton> buttons{NavButton::First, NavButton::Prior, NavButton::Next, NavButton::Last};
