@@ -2,6 +2,7 @@
 
 #include "reports/demovisits.h"
 #include "reports/formreports.h"
+#include "reports/reportcharts.h"
 #include "reports/reportcommand.h"
 #include "reports/reportprint.h"
 #include "reports/reportquery.h"
@@ -15,13 +16,16 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGraphicsTextItem>
 #include <QHorizontalBarSeries>
+#include <QLegendMarker>
 #include <QPieSeries>
 #include <QPushButton>
 #include <QStackedBarSeries>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <QValueAxis>
 #include <QtTest>
 
 using namespace ktv;
@@ -144,6 +148,7 @@ private slots:
     void takingsByBusinessDay();
     void roomsAndDrinks();
     void roomHoursCountOnlyWithinTheRange();
+    void chartsOfAnEmptyRangeAndASmallShare();
     void amountsRoundHalfAwayFromZero_data();
     void amountsRoundHalfAwayFromZero();
     void csvOutput();
@@ -220,6 +225,54 @@ void ReportsTest::roomHoursCountOnlyWithinTheRange()
     QCOMPARE(hoursWithin(longVisit, DateRange{QDate(2026, 11, 30), QDate(2026, 11, 30)}), 10.0);
     longVisit.begin = QDateTime();
     QCOMPARE(hoursWithin(longVisit, day), 0.0);
+}
+
+void ReportsTest::chartsOfAnEmptyRangeAndASmallShare()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("invalid range")));
+    // Nothing taken: the value scale still runs from 0 upwards.
+    const DateRange week{QDate(2026, 11, 30), QDate(2026, 12, 6)};
+    for (QChart *chart : {takingsChart(TakingsSum(week).result()), topDrinksChart({})}) {
+        const std::unique_ptr<QChart> owned(chart);
+        const auto axes = chart->axes(Qt::Vertical) + chart->axes(Qt::Horizontal);
+        const auto value = std::find_if(axes.cbegin(), axes.cend(),
+                                        [](QAbstractAxis *axis) { return qobject_cast<QValueAxis *>(axis); });
+        QVERIFY(value != axes.cend());
+        auto *scale = static_cast<QValueAxis *>(*value);
+        QVERIFY2(scale->min() == 0 && scale->max() > 0,
+                 qPrintable(QStringLiteral("%1 to %2").arg(scale->min()).arg(scale->max())));
+    }
+
+    // Drinks a hundredth of the room charges: their slice's label is shown all the same.
+    TakingsRow total;
+    total.room = 9900;
+    total.drinks = 100;
+    QChartView view(splitChart(total));
+    view.resize(320, 240); // the smallest the report window makes it
+
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QStringList shown;
+    QTRY_VERIFY2((shown =
+                      [&view] {
+                          QStringList labels;
+                          for (QGraphicsItem *item : view.scene()->items()) {
+                              auto *text = dynamic_cast<QGraphicsTextItem *>(item);
+                              // The legend names the slices too.
+                              if (text && text->isVisible() && !view.chart()->legend()->isAncestorOf(text))
+                                  labels << text->toPlainText();
+                          }
+                          return labels;
+                      }())
+                         .filter(QStringLiteral("酒水 1.0%"))
+                         .size() == 1,
+                 qPrintable(shown.join(u';')));
+    QVERIFY2(shown.contains(QStringLiteral("房费 99.0%")), qPrintable(shown.join(u';')));
+    // The amounts are in the legend.
+    QStringList legend;
+    for (QLegendMarker *marker : view.chart()->legend()->markers())
+        legend << marker->label();
+    QCOMPARE(legend, (QStringList{QStringLiteral("房费 9900.00"), QStringLiteral("酒水 100.00")}));
 }
 
 void ReportsTest::amountsRoundHalfAwayFromZero_data()
