@@ -203,10 +203,9 @@ void ReportsTest::roomHoursCountOnlyWithinTheRange()
     History h;
     h.addVisit("104", at("2026-11-30 20:00:00.000"), at("2026-12-02 04:00:00.000"), {320.0, 0.0, 320.0, 320.0, 0.0});
     // A visit that names no room (the check-in window refuses one; older data has them) has a row of its own.
+    // Its times are written without milliseconds, as older data has them too.
     h.db->run(QStringLiteral("INSERT INTO Openroom (Openroom_room_id, Openroom_begintime, Openroom_endtime, "
-                             "Openroom_jbxf) VALUES (NULL, ?, ?, 30.0)"),
-              {fieldvalue::dateTimeStorageForm(at("2026-12-01 10:00:00.000")),
-               fieldvalue::dateTimeStorageForm(at("2026-12-01 12:00:00.000"))});
+                             "Openroom_jbxf) VALUES (NULL, '2026-12-01 10:00:00', '2026-12-01 12:00:00', 30.0)"));
     const DateRange day{QDate(2026, 12, 1), QDate(2026, 12, 1)};
     QCOMPARE(h.rows(ReportKind::Rooms, day),
              (QStringList{QStringLiteral("(无房间)|1|30.00|2.00|8.33"), QStringLiteral("101|1|79.17|9.98|41.60"),

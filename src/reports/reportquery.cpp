@@ -27,12 +27,18 @@ QDateTime moment(const QVariant &stored)
     static const QTimeZone wallClock = QTimeZone::utc();
     if (stored.isNull())
         return {};
-    // The stored form, "yyyy-MM-dd HH:mm:ss.zzz", read as ISO parts; anything else as the store reads it.
+    // The stored form, "yyyy-MM-dd HH:mm:ss.zzz", read as ISO parts (the milliseconds apart: Qt reads an ISO
+    // fraction as a floating-point number); anything else as the store reads it.
     const QString text = stored.toString();
-    const QDate date = QDate::fromString(QStringView(text).left(10), Qt::ISODate);
-    const QTime time = text.size() > 11 ? QTime::fromString(QStringView(text).mid(11), Qt::ISODateWithMs) : QTime();
-    if (date.isValid() && time.isValid() && text[10] == u' ')
-        return QDateTime(date, time, wallClock);
+    if (text.size() == 23 && text[10] == u' ' && text[19] == u'.') {
+        const QStringView view(text);
+        const QDate date = QDate::fromString(view.left(10), Qt::ISODate);
+        const QTime seconds = QTime::fromString(view.mid(11, 8), Qt::ISODate);
+        bool whole = false;
+        const int ms = view.mid(20, 3).toInt(&whole);
+        if (date.isValid() && seconds.isValid() && whole && ms >= 0 && ms < 1000)
+            return QDateTime(date, QTime(seconds.hour(), seconds.minute(), seconds.second(), ms), wallClock);
+    }
     static const FieldDef &field = tables::openroom().field(QStringLiteral("Openroom_endtime"));
     const QDateTime other = fieldvalue::fromSql(field, stored).toDateTime();
     return other.isValid() ? QDateTime(other.date(), other.time(), wallClock) : QDateTime();
