@@ -1,5 +1,7 @@
 #include "agentoptions.h"
 
+#include "commandwords.h"
+
 #include "clients/agentwire.h"
 
 #include <QCommandLineParser>
@@ -24,6 +26,14 @@ std::optional<int> number(const QString &text, int low, int high)
     return value;
 }
 
+// A command line's words must split: an open quote would start something else than was meant.
+QString commandProblem(const QString &option, const QString &commandLine)
+{
+    if (commandWords(commandLine))
+        return {};
+    return QStringLiteral("--%1: a quote is not closed in “%2”").arg(option, commandLine);
+}
+
 } // namespace
 
 AgentOptions parseAgentOptions(const QStringList &arguments)
@@ -35,9 +45,12 @@ AgentOptions parseAgentOptions(const QStringList &arguments)
     parser.addOptions({
         {kPort, QStringLiteral("TCP port to listen on (886)."), QStringLiteral("PORT"), QStringLiteral("886")},
         {kOnShutdown,
-         QStringLiteral("Command line run for a shut-down command; without it the command is only logged."),
+         QStringLiteral("Command line run for a shut-down command, split into words as a shell would but run "
+                        "without one; without it the command is only logged."),
          QStringLiteral("CMD")},
-        {kOnRestart, QStringLiteral("Command line run for a restart command; without it the command is only logged."),
+        {kOnRestart,
+         QStringLiteral("Command line run for a restart command, split into words as a shell would but run without "
+                        "one; without it the command is only logged."),
          QStringLiteral("CMD")},
         {kAllow, QStringLiteral("Take commands only from these IPv4 addresses (the cashier PCs)."),
          QStringLiteral("ADDR[,ADDR...]")},
@@ -75,6 +88,12 @@ AgentOptions parseAgentOptions(const QStringList &arguments)
     settings.idleSeconds = *idle;
     settings.onShutdown = parser.value(kOnShutdown).trimmed();
     settings.onRestart = parser.value(kOnRestart).trimmed();
+    for (const auto &[option, line] :
+         {std::pair{kOnShutdown, settings.onShutdown}, std::pair{kOnRestart, settings.onRestart}}) {
+        options.error = commandProblem(option, line);
+        if (!options.error.isEmpty())
+            return options;
+    }
     for (const QString &list : parser.values(kAllow)) {
         for (const QString &item : list.split(u',', Qt::SkipEmptyParts)) {
             // Four dotted parts, read as the cashier program reads Clients_ip: no short forms.

@@ -4,6 +4,7 @@
 #include "agent/agentconnection.h"
 #include "agent/agentoptions.h"
 #include "agent/agentserver.h"
+#include "agent/commandwords.h"
 #include "agent/launch.h"
 #include "clients/agentlink.h"
 #include "clients/formclientsview.h"
@@ -81,6 +82,8 @@ private slots:
     void silentConnectionClosedWhenIdle();
     void connectionsBeyondTheLimitAreClosed();
     void commandLineIsStarted();
+    void commandWordsSplitAsAShellWould_data();
+    void commandWordsSplitAsAShellWould();
     void options_data();
     void options();
 };
@@ -203,8 +206,36 @@ void AgentTest::commandLineIsStarted()
     const QString marker = dir.filePath(QStringLiteral("restarted"));
     QVERIFY(launchDetached(QStringLiteral("\"%1\" -E touch \"%2\"").arg(QStringLiteral(KTV_CMAKE_COMMAND), marker)));
     QTRY_VERIFY(QFile::exists(marker));
+    // Single quotes hold a path with a space together, as in sh -c 'a b'.
+    const QString spaced = dir.filePath(QStringLiteral("shut down"));
+    QVERIFY(launchDetached(QStringLiteral("'%1' -E touch '%2'").arg(QStringLiteral(KTV_CMAKE_COMMAND), spaced)));
+    QTRY_VERIFY(QFile::exists(spaced));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("'shut"))));
     QVERIFY(!launchDetached(QStringLiteral("   ")));
     QVERIFY(!launchDetached(dir.filePath(QStringLiteral("no-such-program"))));
+}
+
+void AgentTest::commandWordsSplitAsAShellWould_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("words");
+    QTest::newRow("single quotes") << QStringLiteral("sh -c 'a b'") << QStringList{"sh", "-c", "a b"};
+    QTest::newRow("double quotes in single")
+        << QStringLiteral("sh -c 'echo \"x\"'") << QStringList{"sh", "-c", "echo \"x\""};
+    QTest::newRow("escaped double quote") << QStringLiteral("say \"a \\\"b\\\" c\"") << QStringList{"say", "a \"b\" c"};
+    QTest::newRow("parts joined") << QStringLiteral("a'b c'\"d e\"f") << QStringList{"ab cd ef"};
+    QTest::newRow("empty word") << QStringLiteral("run '' \"\" x") << QStringList{"run", "", "", "x"};
+    QTest::newRow("spaces and tabs") << QStringLiteral("  shutdown \t /r   /t 5 ")
+                                     << QStringList{"shutdown", "/r", "/t", "5"};
+    QTest::newRow("windows path") << QStringLiteral("\"C:\\Program Files\\ktv\\off.exe\" C:\\temp\\x")
+                                  << QStringList{"C:\\Program Files\\ktv\\off.exe", "C:\\temp\\x"};
+}
+
+void AgentTest::commandWordsSplitAsAShellWould()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, words);
+    QCOMPARE(commandWords(line), std::optional<QStringList>(words));
 }
 
 void AgentTest::options_data()
@@ -227,6 +258,8 @@ void AgentTest::options_data()
     QTest::newRow("host name") << QStringList{QStringLiteral("--allow=cashier")} << QStringLiteral("--allow") << 0 << 0;
     QTest::newRow("idle of nothing") << QStringList{QStringLiteral("--idle=0")} << QStringLiteral("--idle") << 0 << 0;
     QTest::newRow("stray word") << QStringList{QStringLiteral("restart")} << QStringLiteral("restart") << 0 << 0;
+    QTest::newRow("quote not closed") << QStringList{QStringLiteral("--on-restart=sh -c 'reboot")}
+                                      << QStringLiteral("--on-restart") << 0 << 0;
     QTest::newRow("unknown option") << QStringList{QStringLiteral("--db=ktv.db")} << QStringLiteral("db") << 0 << 0;
 }
 
