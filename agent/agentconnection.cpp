@@ -55,7 +55,7 @@ void AgentConnection::closeIdle()
 {
     if (m_finished)
         return;
-    emit ignored(QStringLiteral("brought no command within %1 s").arg(m_idle->interval() / 1000));
+    emit timedOut();
     finish();
 }
 
