@@ -14,9 +14,14 @@ constexpr double kMoneyEpsilon = 0.0001;
 constexpr int kLineCodeBytes = 5;
 
 // Milliseconds on the wall clock, as the cashier reads the times: no time zone or daylight saving applies.
+qint64 wallMs(const QDate &day, const QTime &time)
+{
+    return day.toJulianDay() * 86'400'000 + time.msecsSinceStartOfDay();
+}
+
 qint64 wallMs(const QDateTime &moment)
 {
-    return moment.date().toJulianDay() * 86'400'000 + moment.time().msecsSinceStartOfDay();
+    return wallMs(moment.date(), moment.time());
 }
 
 } // namespace
@@ -64,8 +69,10 @@ double hoursWithin(const VisitRow &visit, const DateRange &range)
 {
     if (!visit.begin.isValid() || !visit.end.isValid())
         return 0;
-    const qint64 from = std::max(wallMs(visit.begin), wallMs(range.start()));
-    const qint64 to = std::min(wallMs(visit.end), wallMs(range.end()));
+    // The range's ends as dates and a time of day: a date-time in local time would look the time zone up.
+    const QTime dayStart(kDayStartHour, 0);
+    const qint64 from = std::max(wallMs(visit.begin), wallMs(range.from, dayStart));
+    const qint64 to = std::min(wallMs(visit.end), wallMs(range.to.addDays(1), dayStart));
     return to > from ? double(to - from) / 3'600'000.0 : 0.0;
 }
 
