@@ -53,7 +53,7 @@ AgentOptions parseAgentOptions(const QStringList &arguments)
         QStringLiteral("Client agent for a room PC: takes the cashier program's restart and shut-down commands."));
     const QCommandLineOption help = parser.addHelpOption();
     parser.addOptions({
-        {kListen, QStringLiteral("Listen at this IPv4 address of the PC only (all of its addresses)."),
+        {kListen, QStringLiteral("Listen only at this IPv4 address of the PC (default: all of its addresses)."),
          QStringLiteral("ADDRESS")},
         {kPort, QStringLiteral("TCP port to listen on (886)."), QStringLiteral("PORT"), QStringLiteral("886")},
         {kOnShutdown,
