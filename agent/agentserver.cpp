@@ -110,8 +110,8 @@ void AgentServer::accept()
         auto *connection = new AgentConnection(socket, m_settings.idleSeconds * 1000, this);
         connect(connection, &AgentConnection::commandRead, this,
                 [this, connection](AgentCommand command) { act(command, connection->peer()); });
-        connect(connection, &AgentConnection::ignored, this,
-                [this, peer](const QString &why) { m_log(QStringLiteral("%1: %2; ignored").arg(peer, why)); });
+        connect(connection, &AgentConnection::sentNoCommand, this,
+                [this, peer] { noteUnheard(Unheard::NoCommand, peer); });
         connect(connection, &AgentConnection::timedOut, this, [this, peer] { noteUnheard(Unheard::Idle, peer); });
         connect(connection, &AgentConnection::closed, this, [this, peer] {
             --m_open;
@@ -161,6 +161,8 @@ QString AgentServer::unheardLine(Unheard kind, const QString &peer, qint64 count
             .arg(kMaxPerAddress);
     case Unheard::AllFull:
         return QStringLiteral("%1: %2 closed at once: %3 already open").arg(peer, connections).arg(kMaxConnections);
+    case Unheard::NoCommand:
+        return QStringLiteral("%1: %2 sent no command; ignored").arg(peer, connections);
     case Unheard::Idle:
         break;
     }

@@ -18,7 +18,8 @@ namespace ktv {
 
 // The agent's listener: takes one command per connection from the allowed addresses and runs the command
 // line set for it, or only logs it when none is set. Everything it does is told to the log, with the peer's
-// address; connections closed unheard are told at most once a minute per address, with their number.
+// address; connections closed unheard or without a command are told at most once a minute per address, with
+// their number.
 class AgentServer : public QObject
 {
     Q_OBJECT
@@ -51,7 +52,7 @@ signals:
     void connectionRefused(); // a connection was closed as it came
 
 private:
-    enum class Unheard { NotAllowed, AddressFull, AllFull, Idle };
+    enum class Unheard { NotAllowed, AddressFull, AllFull, Idle, NoCommand };
 
     void accept();
     bool refuses(QTcpSocket *socket, const QString &peer);
