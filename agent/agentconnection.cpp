@@ -35,7 +35,7 @@ void AgentConnection::read()
     if (const std::optional<AgentCommand> command = agentCommandFrom(m_opening))
         emit commandRead(*command);
     else
-        emit ignored(QStringLiteral("sent no command"));
+        emit sentNoCommand();
     finish();
 }
 
@@ -47,7 +47,7 @@ void AgentConnection::peerEnded()
     if (m_finished)
         return;
     if (!m_opening.isEmpty())
-        emit ignored(QStringLiteral("sent no command"));
+        emit sentNoCommand();
     finish();
 }
 
@@ -55,7 +55,7 @@ void AgentConnection::closeIdle()
 {
     if (m_finished)
         return;
-    emit ignored(QStringLiteral("brought no command within %1 s").arg(m_idle->interval() / 1000));
+    emit timedOut();
     finish();
 }
 

@@ -34,7 +34,8 @@ public:
 
 signals:
     void commandRead(ktv::AgentCommand command);
-    void ignored(const QString &why); // the connection ended without a command
+    void sentNoCommand(); // the peer sent something else than a command, or ended the connection first
+    void timedOut();      // closed for bringing no command within the idle time
     void closed();
 
 private:

@@ -1,5 +1,7 @@
 #include "agentoptions.h"
 
+#include "commandwords.h"
+
 #include "clients/agentwire.h"
 
 #include <QCommandLineParser>
@@ -13,6 +15,24 @@ const QString kOnShutdown = QStringLiteral("on-shutdown");
 const QString kOnRestart = QStringLiteral("on-restart");
 const QString kAllow = QStringLiteral("allow");
 const QString kIdle = QStringLiteral("idle");
+const QString kListen = QStringLiteral("listen");
+
+// Four dotted parts, read as the cashier program reads Clients_ip: no short forms.
+std::optional<QHostAddress> address(const QString &text)
+{
+    const std::optional<quint32> parsed = parseDottedAddress(text.trimmed());
+    if (!parsed)
+        return std::nullopt;
+    return QHostAddress(*parsed);
+}
+
+// A command line's words must split: an open quote would start something else than was meant.
+QString commandProblem(const QString &option, const QString &commandLine)
+{
+    if (commandWords(commandLine))
+        return {};
+    return QStringLiteral("--%1: a quote is not closed in “%2”").arg(option, commandLine);
+}
 
 // A whole number from low to high written in decimal, or nothing.
 std::optional<int> number(const QString &text, int low, int high)
@@ -33,11 +53,16 @@ AgentOptions parseAgentOptions(const QStringList &arguments)
         QStringLiteral("Client agent for a room PC: takes the cashier program's restart and shut-down commands."));
     const QCommandLineOption help = parser.addHelpOption();
     parser.addOptions({
+        {kListen, QStringLiteral("Listen only at this IPv4 address of the PC (default: all of its addresses)."),
+         QStringLiteral("ADDRESS")},
         {kPort, QStringLiteral("TCP port to listen on (886)."), QStringLiteral("PORT"), QStringLiteral("886")},
         {kOnShutdown,
-         QStringLiteral("Command line run for a shut-down command; without it the command is only logged."),
+         QStringLiteral("Command line run for a shut-down command, split into words as a shell would but run "
+                        "without one; without it the command is only logged."),
          QStringLiteral("CMD")},
-        {kOnRestart, QStringLiteral("Command line run for a restart command; without it the command is only logged."),
+        {kOnRestart,
+         QStringLiteral("Command line run for a restart command, split into words as a shell would but run without "
+                        "one; without it the command is only logged."),
          QStringLiteral("CMD")},
         {kAllow, QStringLiteral("Take commands only from these IPv4 addresses (the cashier PCs)."),
          QStringLiteral("ADDR[,ADDR...]")},
@@ -75,15 +100,28 @@ AgentOptions parseAgentOptions(const QStringList &arguments)
     settings.idleSeconds = *idle;
     settings.onShutdown = parser.value(kOnShutdown).trimmed();
     settings.onRestart = parser.value(kOnRestart).trimmed();
+    for (const auto &[option, line] :
+         {std::pair{kOnShutdown, settings.onShutdown}, std::pair{kOnRestart, settings.onRestart}}) {
+        options.error = commandProblem(option, line);
+        if (!options.error.isEmpty())
+            return options;
+    }
+    if (parser.isSet(kListen)) {
+        const std::optional<QHostAddress> listen = address(parser.value(kListen));
+        if (!listen) {
+            options.error = QStringLiteral("--listen: “%1” is no IPv4 address").arg(parser.value(kListen).trimmed());
+            return options;
+        }
+        settings.listen = *listen;
+    }
     for (const QString &list : parser.values(kAllow)) {
         for (const QString &item : list.split(u',', Qt::SkipEmptyParts)) {
-            // Four dotted parts, read as the cashier program reads Clients_ip: no short forms.
-            const std::optional<quint32> address = parseDottedAddress(item.trimmed());
-            if (!address) {
+            const std::optional<QHostAddress> allowed = address(item);
+            if (!allowed) {
                 options.error = QStringLiteral("--allow: “%1” is no IPv4 address").arg(item.trimmed());
                 return options;
             }
-            settings.allowed.append(QHostAddress(*address));
+            settings.allowed.append(*allowed);
         }
     }
     return options;

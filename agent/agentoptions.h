@@ -11,6 +11,7 @@ namespace ktv {
 struct AgentSettings
 {
     quint16 port = 886;
+    QHostAddress listen = QHostAddress(QHostAddress::AnyIPv4); // the address listened at
     QString onShutdown;          // command line run for "1"; empty: the command is only logged
     QString onRestart;           // command line run for "2"; empty: the command is only logged
     QList<QHostAddress> allowed; // the cashier PCs whose commands count; empty: any address

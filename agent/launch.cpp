@@ -1,16 +1,18 @@
 #include "launch.h"
 
+#include "commandwords.h"
+
 #include <QProcess>
 
 namespace ktv {
 
 bool launchDetached(const QString &commandLine)
 {
-    QStringList words = QProcess::splitCommand(commandLine);
-    if (words.isEmpty())
+    std::optional<QStringList> words = commandWords(commandLine);
+    if (!words || words->isEmpty())
         return false;
-    const QString program = words.takeFirst();
-    return QProcess::startDetached(program, words);
+    const QString program = words->takeFirst();
+    return QProcess::startDetached(program, *words);
 }
 
 } // namespace ktv

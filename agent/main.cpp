@@ -28,7 +28,7 @@ int main(int argc, char *argv[])
         std::fflush(stdout);
     };
     ktv::AgentServer server(options.settings, ktv::launchDetached, log);
-    if (!server.listen(QHostAddress::AnyIPv4))
+    if (!server.listen())
         return 1;
     return app.exec();
 }

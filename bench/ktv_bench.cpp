@@ -4,7 +4,7 @@
 // child process of its own, so that the peak memory it reports is that of opening and browsing the
 // database, not of filling it.
 //
-//   ktv-bench [--keep DIR] [--repeat N]
+//   ktv-bench [--keep DIR] [--repeat N] [--reports-only]
 //
 // --keep DIR keeps the generated databases in DIR/1k, DIR/1m and DIR/100k and reuses them on the next run.
 // The program's start and the clearing of the maintenance window are measured in startbench.cpp.
@@ -37,6 +37,7 @@
 #include <functional>
 #include <optional>
 #include <random>
+#include <tuple>
 #include <vector>
 
 using namespace ktv;
@@ -535,9 +536,11 @@ int measure(const QString &folder, int repeat)
         *db, QStringLiteral("SELECT count(*) FROM Openroom WHERE Openroom_endtime >= ? AND Openroom_endtime < ? AND "
                             "Openroom_endtime >= Openroom_begintime"),
         {fieldvalue::dateTimeStorageForm(month.start()), fieldvalue::dateTimeStorageForm(month.end())});
-    say(QStringLiteral("plan reportMonth %1")
-            .arg(planOf(*db, reports::visitsStatement(),
-                        {fieldvalue::dateTimeStorageForm(month.start()), fieldvalue::dateTimeStorageForm(month.end())})));
+    const QVariantList monthBounds{fieldvalue::dateTimeStorageForm(month.start()),
+                                   fieldvalue::dateTimeStorageForm(month.end())};
+    say(QStringLiteral("plan reportMonth %1 | %2")
+            .arg(planOf(*db, reports::visitsStatement(), monthBounds),
+                 planOf(*db, reports::linesStatement(), monthBounds)));
     report("reportMonth", timeRepeatedly(repeat, [&] {
                QElapsedTimer timer;
                timer.start();
@@ -554,6 +557,47 @@ int measure(const QString &folder, int repeat)
     return ok ? 0 : 1;
 }
 
+// The reports over long ranges, each in a process of its own so that its peak memory is its own: the three
+// reports of the year of the middle visit (about 52 000 visits and 158 000 order lines at 1M), or the takings of
+// the ten years around it (about 526 000 visits), as `ktv --report takings` reads them.
+int measureLongReports(const QString &folder, const QString &which, int repeat)
+{
+    std::unique_ptr<Database> db = Database::open(folder);
+    reports::ensureReportIndexes(*db);
+    const qint64 visits = scalar(*db, QStringLiteral("SELECT count(*) FROM Openroom"));
+    const int year = visitStart(int(visits / 2)).date().year();
+    const bool tenYears = which == QLatin1String("tenYearsTakings");
+    const reports::DateRange range = tenYears ? reports::DateRange{QDate(year - 5, 1, 1), QDate(year + 4, 12, 31)}
+                                              : reports::DateRange{QDate(year, 1, 1), QDate(year, 12, 31)};
+    const qint64 counted =
+        scalar(*db,
+               QStringLiteral("SELECT count(*) FROM Openroom WHERE Openroom_endtime >= ? AND Openroom_endtime < ? AND "
+                              "Openroom_endtime >= Openroom_begintime"),
+               {fieldvalue::dateTimeStorageForm(range.start()), fieldvalue::dateTimeStorageForm(range.end())});
+    reports::ReportParts parts;
+    if (tenYears)
+        parts = reports::ReportParts{true, false, false};
+    bool ok = true;
+    qint64 sink = 0;
+    const Timing t = timeRepeatedly(repeat, [&] {
+        QElapsedTimer timer;
+        timer.start();
+        const reports::ReportSet set = reports::readReports(*db, range, parts);
+        const qint64 ns = timer.nsecsElapsed();
+        if (set.takings.total.visits != counted) {
+            ok = false;
+            complain(QStringLiteral("wrong result: %1 visits of %2").arg(set.takings.total.visits).arg(counted));
+        }
+        sink += set.drinks.size() + set.rooms.size();
+        return ns;
+    });
+    say(QStringLiteral("op %1 %2 %3 %4").arg(which).arg(t.first).arg(t.best).arg(t.median));
+    say(QStringLiteral("counted %1").arg(counted));
+    say(QStringLiteral("peak %1").arg(bench::peakResidentBytes()));
+    say(QStringLiteral("sink %1").arg(sink));
+    return ok ? 0 : 1;
+}
+
 // --- the parent: run the children, print the table ------------------------------------------------
 
 struct Results
@@ -562,16 +606,20 @@ struct Results
     qint64 startup = 0;
     qint64 peak = -1;
     qint64 reportIndex = 0;
+    qint64 counted = 0;
     QMap<QString, Timing> ops;
     QMap<QString, QString> plans;
 };
 
-std::optional<Results> measureInChild(const QString &folder, int repeat)
+// The child measures the cursors, or with a report named, that report alone.
+std::optional<Results> measureInChild(const QString &folder, int repeat, const QString &report = {})
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--measure"), folder, QStringLiteral("--repeat"), QString::number(repeat)});
+    QStringList arguments{QStringLiteral("--measure"), folder, QStringLiteral("--repeat"), QString::number(repeat)};
+    if (!report.isEmpty())
+        arguments << QStringLiteral("--report") << report;
+    child.start(QCoreApplication::applicationFilePath(), arguments);
     if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
         complain(QStringLiteral("measuring %1 failed (exit code %2)").arg(folder).arg(child.exitCode()));
         return std::nullopt;
@@ -592,6 +640,8 @@ std::optional<Results> measureInChild(const QString &folder, int repeat)
             r.peak = w[1].toLongLong();
         else if (w.size() == 2 && w[0] == QLatin1String("reportIndex"))
             r.reportIndex = w[1].toLongLong();
+        else if (w.size() == 2 && w[0] == QLatin1String("counted"))
+            r.counted = w[1].toLongLong();
     }
     return r;
 }
@@ -610,10 +660,38 @@ QString rcell(const QString &text, int width)
     return text.rightJustified(width);
 }
 
-int run(const QString &root, int repeat)
+// The reports of a year and the takings of ten years, on both venues; false when a target is missed.
+bool runLongReports(const QString &smallFolder, const QString &largeFolder, int repeat)
+{
+    bool allMet = true;
+    say(QString());
+    say(QStringLiteral("Long reports (a process each; ms, best and median of %1; peak memory of the process):")
+            .arg(repeat));
+    for (const auto &[key, label, limitMs] : {std::tuple{"reportYear", "the three reports of a year", 1000},
+                                              std::tuple{"tenYearsTakings", "takings of ten years", 3000}}) {
+        for (const QString &folder : {smallFolder, largeFolder}) {
+            const std::optional<Results> r = measureInChild(folder, repeat, QLatin1String(key));
+            if (!r)
+                return false;
+            const Timing t = r->ops.value(QLatin1String(key));
+            const bool met = t.median < qint64(limitMs) * 1000000 && r->peak >= 0 && r->peak < 100LL * 1048576;
+            allMet = allMet && met;
+            say(cell(QStringLiteral("%1 (%2 visits)").arg(QLatin1String(label)).arg(r->counted), 52) +
+                rcell(ms(t.best), 10) + rcell(ms(t.median), 10) +
+                rcell(QStringLiteral("%1 MB").arg(r->peak / 1048576.0, 0, 'f', 1), 10) +
+                QStringLiteral("  < %1 ms, < 100 MB ").arg(limitMs) +
+                (met ? QStringLiteral("PASS") : QStringLiteral("MISS")));
+        }
+    }
+    return allMet;
+}
+
+int run(const QString &root, int repeat, bool reportsOnly)
 {
     const QString smallFolder = prepareVenue(root, kSmall);
     const QString largeFolder = prepareVenue(root, kLarge);
+    if (reportsOnly)
+        return runLongReports(smallFolder, largeFolder, repeat) ? 0 : 2;
     const QString clearingFolder = prepareVenue(root, kClearing);
 
     say(QStringLiteral("Measuring (%1 repetitions each, a fresh cursor every time) ...").arg(repeat));
@@ -703,8 +781,9 @@ int run(const QString &root, int repeat)
            large->plans.value(QStringLiteral("filteredOpen")).contains(QLatin1String("open_visits")),
            QStringLiteral("(plan above)"));
     say(QStringLiteral("(peak memory of the 1k run: %1 MB)").arg(small->peak / 1048576.0, 0, 'f', 1));
+    const bool reportsMet = runLongReports(smallFolder, largeFolder, repeat);
     const bool startMet = bench::measureStartAndClear(smallFolder, largeFolder, clearingFolder, repeat);
-    return allMet && startMet ? 0 : 2;
+    return allMet && reportsMet && startMet ? 0 : 2;
 }
 
 } // namespace
@@ -725,21 +804,29 @@ int main(int argc, char *argv[])
     QCommandLineOption measureOnly(QStringLiteral("measure"), QStringLiteral("Measure one database folder (internal)."),
                                    QStringLiteral("dir"));
     measureOnly.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({keep, repeat, measureOnly});
+    QCommandLineOption reportOnly(QStringLiteral("report"),
+                                  QStringLiteral("With --measure: that report alone (internal)."),
+                                  QStringLiteral("name"));
+    reportOnly.setFlags(QCommandLineOption::HiddenFromHelp);
+    const QCommandLineOption reportsOnly(QStringLiteral("reports-only"),
+                                         QStringLiteral("Measure only the reports of a year and of ten years."));
+    parser.addOptions({keep, repeat, measureOnly, reportOnly, reportsOnly});
     parser.process(app);
 
     const int repetitions = std::max(1, parser.value(repeat).toInt());
     try {
+        if (parser.isSet(measureOnly) && parser.isSet(reportOnly))
+            return measureLongReports(parser.value(measureOnly), parser.value(reportOnly), repetitions);
         if (parser.isSet(measureOnly))
             return measure(parser.value(measureOnly), repetitions);
         if (parser.isSet(keep))
-            return run(parser.value(keep), repetitions);
+            return run(parser.value(keep), repetitions, parser.isSet(reportsOnly));
         QTemporaryDir scratch;
         if (!scratch.isValid()) {
             complain(QStringLiteral("cannot make a temporary folder: %1").arg(scratch.errorString()));
             return 1;
         }
-        return run(scratch.path(), repetitions);
+        return run(scratch.path(), repetitions, parser.isSet(reportsOnly));
     } catch (const StoreError &e) {
         complain(e.message());
         return 1;

@@ -2,6 +2,7 @@
 
 #include "reports/demovisits.h"
 #include "reports/formreports.h"
+#include "reports/reportcharts.h"
 #include "reports/reportcommand.h"
 #include "reports/reportprint.h"
 #include "reports/reportquery.h"
@@ -15,13 +16,16 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGraphicsTextItem>
 #include <QHorizontalBarSeries>
+#include <QLegendMarker>
 #include <QPieSeries>
 #include <QPushButton>
 #include <QStackedBarSeries>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <QValueAxis>
 #include <QtTest>
 
 using namespace ktv;
@@ -104,7 +108,11 @@ struct History : StoreFixture
         }
     }
 
-    QStringList rows(ReportKind kind) { return alignedRows(reportTable(readReports(*db, range), kind)); }
+    QStringList rows(ReportKind kind, const DateRange &asked)
+    {
+        return alignedRows(reportTable(readReports(*db, asked), kind));
+    }
+    QStringList rows(ReportKind kind) { return rows(kind, range); }
 
     static QStringList alignedRows(const ReportTable &table)
     {
@@ -139,6 +147,8 @@ class ReportsTest : public QObject
 private slots:
     void takingsByBusinessDay();
     void roomsAndDrinks();
+    void roomHoursCountOnlyWithinTheRange();
+    void chartsOfAnEmptyRangeAndASmallShare();
     void amountsRoundHalfAwayFromZero_data();
     void amountsRoundHalfAwayFromZero();
     void csvOutput();
@@ -184,6 +194,84 @@ void ReportsTest::roomsAndDrinks()
     // A drink whose whole code is the one the lines keep wins over a longer code that begins with it.
     h.addDrink("T0012", "冰绿茶", 22.0);
     QVERIFY(h.rows(ReportKind::Drinks).contains(QStringLiteral("T0012|冰绿茶|1|20.00")));
+}
+
+// A visit that ran for 32 hours, from the evening before the range to the night of its one day, was counted
+// whole: the room used for more hours than the day has. Its visit and money stay on its check-out day.
+void ReportsTest::roomHoursCountOnlyWithinTheRange()
+{
+    History h;
+    h.addVisit("104", at("2026-11-30 20:00:00.000"), at("2026-12-02 04:00:00.000"), {320.0, 0.0, 320.0, 320.0, 0.0});
+    // A visit that names no room (the check-in window refuses one; older data has them) has a row of its own.
+    // Its times are written without milliseconds, as older data has them too.
+    h.db->run(QStringLiteral("INSERT INTO Openroom (Openroom_room_id, Openroom_begintime, Openroom_endtime, "
+                             "Openroom_jbxf) VALUES (NULL, '2026-12-01 10:00:00', '2026-12-01 12:00:00', 30.0)"));
+    const DateRange day{QDate(2026, 12, 1), QDate(2026, 12, 1)};
+    QCOMPARE(h.rows(ReportKind::Rooms, day),
+             (QStringList{QStringLiteral("(无房间)|1|30.00|2.00|8.33"), QStringLiteral("101|1|79.17|9.98|41.60"),
+                          QStringLiteral("102|0|0.00|0.00|0.00"), QStringLiteral("103|0|0.00|0.00|0.00"),
+                          QStringLiteral("104|1|320.00|22.00|91.67")}));
+    QCOMPARE(readReports(*h.db, day).takings.days[0].visits, 3);
+
+    // Over two days, the same part of it: 22 of 48 hours.
+    QVERIFY(h.rows(ReportKind::Rooms).contains(QStringLiteral("104|1|320.00|22.00|45.83")));
+
+    VisitRow longVisit;
+    longVisit.begin = at("2026-11-30 20:00:00.000");
+    longVisit.end = at("2026-12-02 04:00:00.000");
+    QCOMPARE(hoursWithin(longVisit, DateRange{QDate(2026, 11, 30), QDate(2026, 12, 2)}), 32.0);
+    QCOMPARE(hoursWithin(longVisit, DateRange{QDate(2026, 11, 29), QDate(2026, 11, 29)}), 0.0);
+    QCOMPARE(hoursWithin(longVisit, DateRange{QDate(2026, 11, 30), QDate(2026, 11, 30)}), 10.0);
+    longVisit.begin = QDateTime();
+    QCOMPARE(hoursWithin(longVisit, day), 0.0);
+}
+
+void ReportsTest::chartsOfAnEmptyRangeAndASmallShare()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("invalid range")));
+    // Nothing taken: the value scale still runs from 0 upwards.
+    const DateRange week{QDate(2026, 11, 30), QDate(2026, 12, 6)};
+    for (QChart *chart : {takingsChart(TakingsSum(week).result()), topDrinksChart({})}) {
+        const std::unique_ptr<QChart> owned(chart);
+        const auto axes = chart->axes(Qt::Vertical) + chart->axes(Qt::Horizontal);
+        const auto value = std::find_if(axes.cbegin(), axes.cend(),
+                                        [](QAbstractAxis *axis) { return qobject_cast<QValueAxis *>(axis); });
+        QVERIFY(value != axes.cend());
+        auto *scale = static_cast<QValueAxis *>(*value);
+        QVERIFY2(scale->min() == 0 && scale->max() > 0,
+                 qPrintable(QStringLiteral("%1 to %2").arg(scale->min()).arg(scale->max())));
+    }
+
+    // Drinks a hundredth of the room charges: their slice's label is shown all the same.
+    TakingsRow total;
+    total.room = 9900;
+    total.drinks = 100;
+    QChartView view(splitChart(total));
+    view.resize(320, 240); // the smallest the report window makes it
+
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QStringList shown;
+    QTRY_VERIFY2((shown =
+                      [&view] {
+                          QStringList labels;
+                          for (QGraphicsItem *item : view.scene()->items()) {
+                              auto *text = dynamic_cast<QGraphicsTextItem *>(item);
+                              // The legend names the slices too.
+                              if (text && text->isVisible() && !view.chart()->legend()->isAncestorOf(text))
+                                  labels << text->toPlainText();
+                          }
+                          return labels;
+                      }())
+                         .filter(QStringLiteral("酒水 1.0%"))
+                         .size() == 1,
+                 qPrintable(shown.join(u';')));
+    QVERIFY2(shown.contains(QStringLiteral("房费 99.0%")), qPrintable(shown.join(u';')));
+    // The amounts are in the legend.
+    QStringList legend;
+    for (QLegendMarker *marker : view.chart()->legend()->markers())
+        legend << marker->label();
+    QCOMPARE(legend, (QStringList{QStringLiteral("房费 9900.00"), QStringLiteral("酒水 100.00")}));
 }
 
 void ReportsTest::amountsRoundHalfAwayFromZero_data()
@@ -285,21 +373,30 @@ void ReportsTest::readsByIndexesMadeWhenMissing()
     History h;
     // A database from before the reports: no index on the check-out time.
     h.db->run(QStringLiteral("DROP INDEX IF EXISTS ") + kCheckoutIndex);
-    const QList<VisitRow> visits = readVisits(*h.db, h.range);
-    QCOMPARE(visits.size(), 5); // the four checked out and the open one whose marker lies in the range
+    int visits = 0;
+    readVisits(*h.db, h.range, [&visits](const VisitRow &) { ++visits; });
+    QCOMPARE(visits, 5); // the four checked out and the open one whose marker lies in the range
     QSqlQuery index = h.db->run(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = ?"), {kCheckoutIndex});
     QVERIFY(index.next());
+    index.finish();
 
-    QSqlQuery plan = h.db->run(QStringLiteral("EXPLAIN QUERY PLAN ") + visitsStatement(),
-                               {fieldvalue::dateTimeStorageForm(h.range.start()),
-                                fieldvalue::dateTimeStorageForm(h.range.end())});
-    QStringList steps;
-    while (plan.next())
-        steps << plan.value(QStringLiteral("detail")).toString();
-    const QString all = steps.join(QStringLiteral(" / "));
-    QVERIFY2(all.contains(QStringLiteral("SEARCH o USING INDEX ") + kCheckoutIndex), qPrintable(all));
-    QVERIFY2(all.contains(QStringLiteral("SEARCH c USING INDEX openroomls")), qPrintable(all));
-    QVERIFY2(!all.contains(QStringLiteral("SCAN")), qPrintable(all));
+    const auto plan = [&h](const QString &statement) {
+        QSqlQuery steps = h.db->run(
+            QStringLiteral("EXPLAIN QUERY PLAN ") + statement,
+            {fieldvalue::dateTimeStorageForm(h.range.start()), fieldvalue::dateTimeStorageForm(h.range.end())});
+        QStringList details;
+        while (steps.next())
+            details << steps.value(QStringLiteral("detail")).toString();
+        return details.join(QStringLiteral(" / "));
+    };
+    const QString visitsPlan = plan(visitsStatement());
+    QVERIFY2(visitsPlan.contains(QStringLiteral("USING INDEX ") + kCheckoutIndex), qPrintable(visitsPlan));
+    QVERIFY2(!visitsPlan.contains(QStringLiteral("SCAN")), qPrintable(visitsPlan));
+    // The order lines of those visits only, never the whole order-line table.
+    const QString linesPlan = plan(linesStatement());
+    QVERIFY2(linesPlan.contains(QStringLiteral("SEARCH o USING INDEX ") + kCheckoutIndex), qPrintable(linesPlan));
+    QVERIFY2(linesPlan.contains(QStringLiteral("SEARCH c USING INDEX openroomls")), qPrintable(linesPlan));
+    QVERIFY2(!linesPlan.contains(QStringLiteral("SCAN")), qPrintable(linesPlan));
 
     // The index is data-free: the file stays a version-1 venue database that opens as before.
     QSqlQuery version = h.db->run(QStringLiteral("PRAGMA user_version"));

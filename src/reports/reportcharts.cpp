@@ -7,6 +7,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QHorizontalBarSeries>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QStackedBarSeries>
@@ -27,8 +29,10 @@ QChart *newChart(const QString &title)
     return chart;
 }
 
-void attachAxes(QChart *chart, QAbstractSeries *series, const QStringList &categories, Qt::Alignment categorySide,
-                Qt::Alignment valueSide)
+// top: the largest value shown. With nothing to show the scale still runs from 0 to 10: Qt finds no nice
+// numbers for a range from 0 to 0.
+void attachAxes(QChart *chart, QAbstractSeries *series, const QStringList &categories, double top,
+                Qt::Alignment categorySide, Qt::Alignment valueSide)
 {
     auto *categoryAxis = new QBarCategoryAxis;
     categoryAxis->append(categories);
@@ -38,6 +42,7 @@ void attachAxes(QChart *chart, QAbstractSeries *series, const QStringList &categ
     chart->addAxis(valueAxis, valueSide);
     series->attachAxis(categoryAxis);
     series->attachAxis(valueAxis);
+    valueAxis->setRange(0, top > 0 ? top : 10);
     valueAxis->applyNiceNumbers();
 }
 
@@ -49,7 +54,9 @@ QChart *takingsChart(const Takings &takings)
     auto *room = new QBarSet(QStringLiteral("房费"));
     auto *drinks = new QBarSet(QStringLiteral("酒水"));
     QStringList days;
+    double top = 0;
     for (const TakingsRow &row : takings.days) {
+        top = std::max(top, row.room + row.drinks);
         room->append(row.room);
         drinks->append(row.drinks);
         days.append(row.day.toString(QStringLiteral("MM-dd")));
@@ -59,7 +66,7 @@ QChart *takingsChart(const Takings &takings)
     series->append(room);
     series->append(drinks);
     chart->addSeries(series);
-    attachAxes(chart, series, days, Qt::AlignBottom, Qt::AlignLeft);
+    attachAxes(chart, series, days, top, Qt::AlignBottom, Qt::AlignLeft);
     return chart;
 }
 
@@ -69,14 +76,29 @@ QChart *splitChart(const TakingsRow &total)
     auto *series = new QPieSeries;
     series->setObjectName(QStringLiteral("SeriesSplit"));
     const double sum = total.room + total.drinks;
+    // The room charges' slice centred on the left, the drinks' on the right, whatever their shares: a label
+    // stands beside its slice then. A thin slice at the top would push its label above the chart, and Qt
+    // hides a label that leaves the chart.
+    if (sum > 0) {
+        const double start = 270.0 - total.room / sum * 180.0; // clockwise from the top, in degrees
+        series->setPieStartAngle(start);
+        series->setPieEndAngle(start + 360.0);
+    }
+    series->setPieSize(0.6);
+    // Beside a slice its share only, short enough to fit a small chart; the legend gives the amounts.
+    QStringList amounts;
     for (const auto &[name, value] : {std::pair{QStringLiteral("房费"), total.room},
                                       std::pair{QStringLiteral("酒水"), total.drinks}}) {
         QPieSlice *slice = series->append(name, value);
-        const QString share = sum > 0 ? QString::number(value / sum * 100.0, 'f', 1) + u'%' : QString();
-        slice->setLabel(QStringLiteral("%1 %2 %3").arg(name, numberform::twoDecimals(value), share));
+        slice->setLabel(sum > 0 ? QStringLiteral("%1 %2%").arg(name, QString::number(value / sum * 100.0, 'f', 1))
+                                : name);
         slice->setLabelVisible(sum > 0);
+        amounts.append(QStringLiteral("%1 %2").arg(name, numberform::twoDecimals(value)));
     }
     chart->addSeries(series);
+    const QList<QLegendMarker *> markers = chart->legend()->markers(series);
+    for (qsizetype i = 0; i < markers.size() && i < amounts.size(); ++i)
+        markers[i]->setLabel(amounts[i]);
     return chart;
 }
 
@@ -86,11 +108,13 @@ QChart *topDrinksChart(const QList<DrinkRow> &drinks, int count)
     chart->legend()->hide();
     auto *quantity = new QBarSet(QStringLiteral("数量"));
     QStringList names;
+    double top = 0;
     // Horizontal bars run from the bottom up: the best seller goes in last, to stand at the top.
     const qsizetype shown = std::min<qsizetype>(count, drinks.size());
     for (qsizetype i = shown - 1; i >= 0; --i) {
         const DrinkRow &row = drinks[i];
         quantity->append(double(row.quantity));
+        top = std::max(top, double(row.quantity));
         // The code keeps two drinks of one name apart: categories must differ.
         names.append(row.name.isEmpty() ? row.code : row.code + u' ' + row.name);
     }
@@ -98,7 +122,7 @@ QChart *topDrinksChart(const QList<DrinkRow> &drinks, int count)
     series->setObjectName(QStringLiteral("SeriesTopDrinks"));
     series->append(quantity);
     chart->addSeries(series);
-    attachAxes(chart, series, names, Qt::AlignLeft, Qt::AlignBottom);
+    attachAxes(chart, series, names, top, Qt::AlignLeft, Qt::AlignBottom);
     return chart;
 }
 

@@ -5,6 +5,7 @@
 #include "store/tables.h"
 
 #include <QSqlQuery>
+#include <QTimeZone>
 
 namespace ktv::reports {
 
@@ -19,10 +20,28 @@ std::optional<double> amount(const QVariant &stored)
     return stored.toDouble();
 }
 
+// A stored time as the wall clock showed it, without a time zone: the sums read only its date and time of day,
+// and looking the local zone up for each of the visits of years takes longer than the sums themselves.
 QDateTime moment(const QVariant &stored)
 {
+    static const QTimeZone wallClock = QTimeZone::utc();
+    if (stored.isNull())
+        return {};
+    // The stored form, "yyyy-MM-dd HH:mm:ss.zzz", read as ISO parts (the milliseconds apart: Qt reads an ISO
+    // fraction as a floating-point number); anything else as the store reads it.
+    const QString text = stored.toString();
+    if (text.size() == 23 && text[10] == u' ' && text[19] == u'.') {
+        const QStringView view(text);
+        const QDate date = QDate::fromString(view.left(10), Qt::ISODate);
+        const QTime seconds = QTime::fromString(view.mid(11, 8), Qt::ISODate);
+        bool whole = false;
+        const int ms = view.mid(20, 3).toInt(&whole);
+        if (date.isValid() && seconds.isValid() && whole && ms >= 0 && ms < 1000)
+            return QDateTime(date, QTime(seconds.hour(), seconds.minute(), seconds.second(), ms), wallClock);
+    }
     static const FieldDef &field = tables::openroom().field(QStringLiteral("Openroom_endtime"));
-    return fieldvalue::fromSql(field, stored).toDateTime();
+    const QDateTime other = fieldvalue::fromSql(field, stored).toDateTime();
+    return other.isValid() ? QDateTime(other.date(), other.time(), wallClock) : QDateTime();
 }
 
 } // namespace
@@ -42,52 +61,67 @@ void ensureReportIndexes(Database &db)
 
 QString visitsStatement()
 {
-    // The visits drive the join, as the left side of a LEFT JOIN always does: a range of check-outs read by
-    // their index, then each visit's order lines by the openroomls index.
     return QStringLiteral(
-        "SELECT o.Openroom_Lishui, o.Openroom_begintime, o.Openroom_endtime, o.Openroom_room_id, o.Openroom_jbxf, "
-        "o.Openroom_jiushui, o.Openroom_yingfu, o.Openroom_shifu, o.Openroom_zhaoling, "
-        "c.Callpear_id, c.Pear_id, c.Pear_shuliang, c.Pear_price "
-        "FROM Openroom AS o LEFT JOIN Callpear AS c ON c.Openroom_lishu = o.Openroom_Lishui "
-        "WHERE o.Openroom_endtime >= ? AND o.Openroom_endtime < ?");
+        "SELECT Openroom_begintime, Openroom_endtime, Openroom_room_id, Openroom_jbxf, Openroom_jiushui, "
+        "Openroom_yingfu, Openroom_shifu, Openroom_zhaoling "
+        "FROM Openroom WHERE Openroom_endtime >= ? AND Openroom_endtime < ?");
 }
 
-QList<VisitRow> readVisits(Database &db, const DateRange &range)
+QString linesStatement()
+{
+    // CROSS JOIN keeps the visits the outer loop: a range of check-outs read by their index, then each visit's
+    // order lines by the openroomls index, never the whole order-line table.
+    return QStringLiteral("SELECT o.Openroom_begintime, o.Openroom_endtime, c.Pear_id, c.Pear_shuliang, c.Pear_price "
+                          "FROM Openroom AS o CROSS JOIN Callpear AS c ON c.Openroom_lishu = o.Openroom_Lishui "
+                          "WHERE o.Openroom_endtime >= ? AND o.Openroom_endtime < ?");
+}
+
+namespace {
+
+QSqlQuery rangeQuery(Database &db, const QString &statement, const DateRange &range)
 {
     ensureReportIndexes(db);
-    QSqlQuery query = db.prepare(visitsStatement());
+    QSqlQuery query = db.prepare(statement);
     query.addBindValue(fieldvalue::dateTimeStorageForm(range.start()));
     query.addBindValue(fieldvalue::dateTimeStorageForm(range.end()));
     db.exec(query, QStringLiteral("读取营业数据"));
+    return query;
+}
 
-    QList<VisitRow> visits;
-    QHash<qint64, qsizetype> bySerial;
+} // namespace
+
+void readVisits(Database &db, const DateRange &range, const std::function<void(const VisitRow &)> &take)
+{
+    QSqlQuery query = rangeQuery(db, visitsStatement(), range);
+    VisitRow visit;
     while (query.next()) {
-        const qint64 serial = query.value(0).toLongLong();
-        auto known = bySerial.constFind(serial);
-        if (known == bySerial.constEnd()) {
-            VisitRow visit;
-            visit.begin = moment(query.value(1));
-            visit.end = moment(query.value(2));
-            visit.room = query.value(3).toString();
-            visit.roomCharge = amount(query.value(4));
-            visit.drinks = amount(query.value(5));
-            visit.due = amount(query.value(6));
-            visit.paid = amount(query.value(7));
-            visit.change = amount(query.value(8));
-            known = bySerial.insert(serial, visits.size());
-            visits.append(visit);
-        }
-        if (query.value(9).isNull())
-            continue; // a visit without order lines
-        OrderLine line;
-        line.code = query.value(10).toString();
-        if (!query.value(11).isNull())
-            line.quantity = query.value(11).toLongLong();
-        line.price = amount(query.value(12));
-        visits[*known].lines.append(line);
+        visit.begin = moment(query.value(0));
+        visit.end = moment(query.value(1));
+        visit.room = query.value(2).toString();
+        visit.roomCharge = amount(query.value(3));
+        visit.drinks = amount(query.value(4));
+        visit.due = amount(query.value(5));
+        visit.paid = amount(query.value(6));
+        visit.change = amount(query.value(7));
+        take(visit);
     }
-    return visits;
+}
+
+void readOrderLines(Database &db, const DateRange &range,
+                    const std::function<void(const VisitRow &, const OrderLine &)> &take)
+{
+    QSqlQuery query = rangeQuery(db, linesStatement(), range);
+    VisitRow visit;
+    OrderLine line;
+    while (query.next()) {
+        visit.begin = moment(query.value(0));
+        visit.end = moment(query.value(1));
+        line.code = query.value(2).toString();
+        const QVariant quantity = query.value(3);
+        line.quantity = quantity.isNull() ? std::nullopt : std::optional<qint64>(quantity.toLongLong());
+        line.price = amount(query.value(4));
+        take(visit, line);
+    }
 }
 
 QStringList readRoomList(Database &db)
@@ -110,14 +144,29 @@ QHash<QString, QString> readDrinkNames(Database &db)
     return namesByLineCode(list);
 }
 
-ReportSet readReports(Database &db, const DateRange &range)
+ReportSet readReports(Database &db, const DateRange &range, ReportParts parts)
 {
-    const QList<VisitRow> visits = readVisits(db, range);
     ReportSet set;
     set.range = range;
-    set.takings = takings(visits, range);
-    set.rooms = roomUsage(visits, readRoomList(db), range);
-    set.drinks = drinkSales(visits, readDrinkNames(db), range);
+    if (parts.takings || parts.rooms) {
+        TakingsSum takings(range);
+        RoomUsageSum rooms(parts.rooms ? readRoomList(db) : QStringList(), range);
+        readVisits(db, range, [&](const VisitRow &visit) {
+            if (parts.takings)
+                takings.add(visit);
+            if (parts.rooms)
+                rooms.add(visit);
+        });
+        if (parts.takings)
+            set.takings = takings.result();
+        if (parts.rooms)
+            set.rooms = rooms.result();
+    }
+    if (parts.drinks) {
+        DrinkSalesSum drinks(range);
+        readOrderLines(db, range, [&drinks](const VisitRow &visit, const OrderLine &line) { drinks.add(visit, line); });
+        set.drinks = drinks.result(readDrinkNames(db));
+    }
     return set;
 }
 

@@ -2,6 +2,8 @@
 
 #include "reportsums.h"
 
+#include <functional>
+
 namespace ktv {
 class Database;
 }
@@ -16,12 +18,17 @@ namespace ktv::reports {
 extern const QString kCheckoutIndex;
 void ensureReportIndexes(Database &db);
 
-// The statement readVisits runs, with its two bounds to bind, for showing its plan.
+// The statements the readers run, each with the range's two bounds to bind, for showing their plans.
 QString visitsStatement();
+QString linesStatement();
 
-// The visits whose end time lies in the range's window, open ones included (the sums leave them out), each
-// with its order lines.
-QList<VisitRow> readVisits(Database &db, const DateRange &range);
+// Hands each visit whose end time lies in the range's window to take, open ones included (the sums leave them
+// out), as the rows are read: nothing is gathered.
+void readVisits(Database &db, const DateRange &range, const std::function<void(const VisitRow &)> &take);
+
+// Hands each order line of those visits to take, with its visit's begin and end (its other fields empty).
+void readOrderLines(Database &db, const DateRange &range,
+                    const std::function<void(const VisitRow &, const OrderLine &)> &take);
 
 QStringList readRoomList(Database &db);
 QHash<QString, QString> readDrinkNames(Database &db);
@@ -34,7 +41,16 @@ struct ReportSet
     QList<DrinkRow> drinks;
 };
 
-// The three reports of a range, from one reading of its visits.
-ReportSet readReports(Database &db, const DateRange &range);
+// Which reports to read: the takings and rooms come from the visits alone, the drinks from the order lines.
+struct ReportParts
+{
+    bool takings = true;
+    bool rooms = true;
+    bool drinks = true;
+};
+
+// The reports of a range, the visits read once for the takings and rooms together; the parts not asked for
+// are left empty.
+ReportSet readReports(Database &db, const DateRange &range, ReportParts parts = {});
 
 } // namespace ktv::reports

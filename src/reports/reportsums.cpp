@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 
 namespace ktv::reports {
 
@@ -14,13 +13,15 @@ namespace {
 constexpr double kMoneyEpsilon = 0.0001;
 constexpr int kLineCodeBytes = 5;
 
-double hoursBetween(const QDateTime &begin, const QDateTime &end)
+// Milliseconds on the wall clock, as the cashier reads the times: no time zone or daylight saving applies.
+qint64 wallMs(const QDate &day, const QTime &time)
 {
-    if (!begin.isValid() || !end.isValid())
-        return 0;
-    // Wall-clock difference, as the cashier reads the two times.
-    const qint64 ms = begin.date().daysTo(end.date()) * 86'400'000 + begin.time().msecsTo(end.time());
-    return double(ms) / 3'600'000.0;
+    return day.toJulianDay() * 86'400'000 + time.msecsSinceStartOfDay();
+}
+
+qint64 wallMs(const QDateTime &moment)
+{
+    return wallMs(moment.date(), moment.time());
 }
 
 } // namespace
@@ -64,62 +65,86 @@ void TakingsRow::add(const TakingsRow &other)
     change += other.change;
 }
 
-Takings takings(const QList<VisitRow> &visits, const DateRange &range)
+double hoursWithin(const VisitRow &visit, const DateRange &range)
 {
-    Takings result;
+    if (!visit.begin.isValid() || !visit.end.isValid())
+        return 0;
+    // The range's ends as dates and a time of day: a date-time in local time would look the time zone up.
+    const QTime dayStart(kDayStartHour, 0);
+    const qint64 from = std::max(wallMs(visit.begin), wallMs(range.from, dayStart));
+    const qint64 to = std::min(wallMs(visit.end), wallMs(range.to.addDays(1), dayStart));
+    return to > from ? double(to - from) / 3'600'000.0 : 0.0;
+}
+
+TakingsSum::TakingsSum(const DateRange &range) : m_range(range)
+{
     for (QDate day = range.from; day <= range.to; day = day.addDays(1)) {
         TakingsRow row;
         row.day = day;
-        result.days.append(row);
+        m_days.append(row);
     }
-    for (const VisitRow &visit : visits) {
-        if (counted(visit, range))
-            result.days[range.from.daysTo(businessDay(visit.end))].add(visit);
-    }
-    for (const TakingsRow &row : std::as_const(result.days))
+}
+
+void TakingsSum::add(const VisitRow &visit)
+{
+    if (counted(visit, m_range))
+        m_days[m_range.from.daysTo(businessDay(visit.end))].add(visit);
+}
+
+Takings TakingsSum::result() const
+{
+    Takings result;
+    result.days = m_days;
+    for (const TakingsRow &row : m_days)
         result.total.add(row);
     return result;
 }
 
-QList<RoomRow> roomUsage(const QList<VisitRow> &visits, const QStringList &roomList, const DateRange &range)
+RoomUsageSum::RoomUsageSum(const QStringList &roomList, const DateRange &range) : m_range(range)
 {
-    std::map<QString, RoomRow> rooms;
     for (const QString &id : roomList)
-        rooms[id].room = id;
-    for (const VisitRow &visit : visits) {
-        if (!counted(visit, range))
-            continue;
-        RoomRow &row = rooms[visit.room];
-        row.room = visit.room;
-        ++row.visits;
-        row.roomCharge += visit.roomCharge.value_or(0);
-        row.hours += hoursBetween(visit.begin, visit.end);
-    }
+        m_rooms[id].room = id;
+}
+
+void RoomUsageSum::add(const VisitRow &visit)
+{
+    if (!counted(visit, m_range))
+        return;
+    RoomRow &row = m_rooms[visit.room];
+    row.room = visit.room;
+    ++row.visits;
+    row.roomCharge += visit.roomCharge.value_or(0);
+    row.hours += hoursWithin(visit, m_range);
+}
+
+QList<RoomRow> RoomUsageSum::result() const
+{
     QList<RoomRow> result;
-    for (auto &[id, row] : rooms) {
-        row.occupancy = row.hours / range.hours() * 100.0;
+    for (const auto &[id, kept] : m_rooms) {
+        RoomRow row = kept;
+        row.occupancy = row.hours / m_range.hours() * 100.0;
         result.append(row);
     }
     return result;
 }
 
-QList<DrinkRow> drinkSales(const QList<VisitRow> &visits, const QHash<QString, QString> &names,
-                           const DateRange &range)
+DrinkSalesSum::DrinkSalesSum(const DateRange &range) : m_range(range) {}
+
+void DrinkSalesSum::add(const VisitRow &visit, const OrderLine &line)
 {
-    QHash<QString, DrinkRow> byCode;
-    for (const VisitRow &visit : visits) {
-        if (!counted(visit, range))
-            continue;
-        for (const OrderLine &line : visit.lines) {
-            DrinkRow &row = byCode[line.code];
-            row.code = line.code;
-            const qint64 quantity = line.quantity.value_or(0);
-            row.quantity += quantity;
-            row.revenue += double(quantity) * line.price.value_or(0);
-        }
-    }
+    if (!counted(visit, m_range))
+        return;
+    DrinkRow &row = m_byCode[line.code];
+    row.code = line.code;
+    const qint64 quantity = line.quantity.value_or(0);
+    row.quantity += quantity;
+    row.revenue += double(quantity) * line.price.value_or(0);
+}
+
+QList<DrinkRow> DrinkSalesSum::result(const QHash<QString, QString> &names) const
+{
     QList<DrinkRow> result;
-    for (DrinkRow &row : byCode) {
+    for (DrinkRow row : m_byCode) {
         row.name = names.value(row.code);
         result.append(row);
     }

@@ -8,11 +8,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <optional>
 
-// The report sums: pure functions over the visits a query read. A visit counts when it is checked out
-// (its end time is not before its begin time) and its check-out falls in a business day of the range;
-// missing amounts read as 0. Sums are kept unrounded: rounding is for printing.
+// The report sums: pure functions folded over the visits a query reads, one row at a time, so that what
+// they hold follows the number of days, rooms and drinks, never the number of visits. A visit counts when it
+// is checked out (its end time is not before its begin time) and its check-out falls in a business day of
+// the range; missing amounts read as 0. Sums are kept unrounded: rounding is for printing.
 namespace ktv::reports {
 
 struct OrderLine
@@ -22,6 +24,7 @@ struct OrderLine
     std::optional<double> price;    // Pear_price
 };
 
+// Times are read as the wall clock shows them: only their dates and times of day count, not their time zone.
 struct VisitRow
 {
     QDateTime begin; // Openroom_begintime
@@ -32,11 +35,14 @@ struct VisitRow
     std::optional<double> due;        // Openroom_yingfu
     std::optional<double> paid;       // Openroom_shifu
     std::optional<double> change;     // Openroom_zhaoling
-    QList<OrderLine> lines;
 };
 
 // Checked out, in a business day of the range.
 bool counted(const VisitRow &visit, const DateRange &range);
+
+// The hours of a visit that lie within the range, from its first 06:00 to the 06:00 after its last day, as the
+// wall clock reads them: a visit that began before the range or ran on past it counts only its part inside.
+double hoursWithin(const VisitRow &visit, const DateRange &range);
 
 struct TakingsRow
 {
@@ -60,19 +66,40 @@ struct Takings
     TakingsRow total;
 };
 
-Takings takings(const QList<VisitRow> &visits, const DateRange &range);
+// The takings per business day, each counted visit on the day of its check-out.
+class TakingsSum
+{
+public:
+    explicit TakingsSum(const DateRange &range);
+    void add(const VisitRow &visit);
+    Takings result() const;
+
+private:
+    DateRange m_range;
+    QList<TakingsRow> m_days;
+};
 
 struct RoomRow
 {
-    QString room;
+    QString room; // empty for visits that name no room
     qint64 visits = 0;
     double roomCharge = 0;
-    double hours = 0;     // used time from begin to end
+    double hours = 0;     // the counted visits' time within the range
     double occupancy = 0; // hours as a percentage of the range's hours
 };
 
 // Every room of the room list, and any other room a counted visit was in, by room number.
-QList<RoomRow> roomUsage(const QList<VisitRow> &visits, const QStringList &roomList, const DateRange &range);
+class RoomUsageSum
+{
+public:
+    RoomUsageSum(const QStringList &roomList, const DateRange &range);
+    void add(const VisitRow &visit);
+    QList<RoomRow> result() const;
+
+private:
+    DateRange m_range;
+    std::map<QString, RoomRow> m_rooms;
+};
 
 struct DrinkRow
 {
@@ -83,9 +110,20 @@ struct DrinkRow
 };
 
 // The drinks codes the counted visits' order lines name, best-selling first (quantity, then revenue, then
-// code). names maps the code an order line keeps to the drink's name.
-QList<DrinkRow> drinkSales(const QList<VisitRow> &visits, const QHash<QString, QString> &names,
-                           const DateRange &range);
+// code).
+class DrinkSalesSum
+{
+public:
+    explicit DrinkSalesSum(const DateRange &range);
+    // One line of a visit's order; only the visit's times are needed to tell whether it counts.
+    void add(const VisitRow &visit, const OrderLine &line);
+    // names maps the code an order line keeps to the drink's name.
+    QList<DrinkRow> result(const QHash<QString, QString> &names) const;
+
+private:
+    DateRange m_range;
+    QHash<QString, DrinkRow> m_byCode;
+};
 
 // The name of each drink by the code its order lines keep: its first 5 GBK bytes. A drink whose whole code
 // is that short wins over one whose longer code merely begins with it.

@@ -55,8 +55,8 @@ ReportTable roomsTable(const QList<RoomRow> &rooms)
                      {QStringLiteral("hours"), QStringLiteral("使用小时")},
                      {QStringLiteral("occupancy"), QStringLiteral("使用率%")}};
     for (const RoomRow &row : rooms)
-        table.rows.append({row.room, QString::number(row.visits), money(row.roomCharge), money(row.hours),
-                           money(row.occupancy)});
+        table.rows.append({row.room.isEmpty() ? QStringLiteral("(无房间)") : row.room, QString::number(row.visits),
+                           money(row.roomCharge), money(row.hours), money(row.occupancy)});
     return table;
 }
 
