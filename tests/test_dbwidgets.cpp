@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QPointer>
 #include <QtTest>
 
 using namespace ktv;
@@ -95,6 +96,7 @@ private slots:
     void titlesAndReadOnlyCells();
     void inPlaceEditSavedWhenAnotherRowSelected();
     void refusedSaveKeepsRowSelected();
+    void typingOnAfterARefusalNeitherCrashesNorRepeats();
     void gridRowFollowsCursor();
     void pickListTakesPickedAndTypedText();
     void navigatorButtonsAndStates();
@@ -264,13 +266,53 @@ void DBWidgetsTest::refusedSaveKeepsRowSelected()
     editor->setText(QStringLiteral("102")); // taken by the next room
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cellCentre(grid, 2, 0));
 
-    QCOMPARE(f.dialogs.errors().size(), 1);
+    QTRY_COMPARE(f.dialogs.errors().size(), 1); // shown once the click is handled
     QCOMPARE(f.rooms.state(), CursorState::Edit);
     QCOMPARE(f.rooms.currentDisplayRow(), 0);
     QCOMPARE(grid.currentIndex().row(), 0);
     QCOMPARE(grid.selectionModel()->selectedRows().size(), 1);
     QVERIFY(grid.selectionModel()->isRowSelected(0, {}));
     QCOMPARE(f.stored(QStringLiteral("101"), kRoomId), QStringLiteral("101"));
+}
+
+// An error box takes the focus from the cell editor, whose delegate then closes it; the box's event loop
+// deletes it. A box opened from inside the editor's own key press would return into a deleted editor.
+class ModalDialogs : public ScriptedDialogs
+{
+public:
+    void showError(const QString &text) override
+    {
+        ScriptedDialogs::showError(text);
+        QLineEdit box;
+        box.show();
+        box.activateWindow();
+        box.setFocus();
+        if (QWidget *before = QApplication::focusWidget(); before && before != &box)
+            before->clearFocus();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+};
+
+void DBWidgetsTest::typingOnAfterARefusalNeitherCrashesNorRepeats()
+{
+    RoomsFixture f;
+    ModalDialogs dialogs;
+    DBGrid grid(new CursorTableModel(dialogs, &f.source, roomColumns()));
+    showActive(grid);
+    QLineEdit *editor = openCellEditor(grid, 1, 0);
+    QVERIFY(editor);
+    QTest::keyClicks(editor, QStringLiteral("101")); // room 101 exists
+    QTest::keyClick(editor, Qt::Key_Backtab, Qt::ShiftModifier);
+    auto *next = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    QVERIFY(next);
+    const QPointer<QLineEdit> alive(next);
+    QTest::keyClicks(next, QStringLiteral("xy")); // the row left cannot be saved: nothing starts here
+    QVERIFY(alive);
+    QTRY_COMPARE(dialogs.errors().size(), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(dialogs.errors().size(), 1);
+    QCOMPARE(f.stored(QStringLiteral("102"), kRoomId), QStringLiteral("102"));
 }
 
 void DBWidgetsTest::gridRowFollowsCursor()

@@ -17,10 +17,19 @@ namespace {
 
 // Set on a cell editor once the cashier has typed into it or picked from it.
 constexpr char kTouched[] = "ktvTouched";
+// Set on a cell editor whose record could not be put into editing: what is typed there is never written.
+constexpr char kRefused[] = "ktvRefused";
 
 void markTouched(QWidget *editor)
 {
     editor->setProperty(kTouched, true);
+}
+
+void beginEdit(CursorTableModel *model, int row, QWidget *editor)
+{
+    markTouched(editor);
+    if (!editor->property(kRefused).toBool() && !model->beginRowEdit(row))
+        editor->setProperty(kRefused, true);
 }
 
 // Cells of a column with a pick list are edited in an editable combo box; the other cells get the usual
@@ -38,10 +47,7 @@ public:
         if (picks.isEmpty()) {
             QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
             if (auto *line = qobject_cast<QLineEdit *>(editor)) {
-                connect(line, &QLineEdit::textEdited, model, [model, row, line] {
-                    markTouched(line);
-                    model->beginRowEdit(row);
-                });
+                connect(line, &QLineEdit::textEdited, model, [model, row, line] { beginEdit(model, row, line); });
             }
             return editor;
         }
@@ -49,10 +55,7 @@ public:
         combo->setEditable(true);
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->addItems(picks);
-        connect(combo->lineEdit(), &QLineEdit::textEdited, model, [model, row, combo] {
-            markTouched(combo);
-            model->beginRowEdit(row);
-        });
+        connect(combo->lineEdit(), &QLineEdit::textEdited, model, [model, row, combo] { beginEdit(model, row, combo); });
         connect(combo, &QComboBox::activated, this, [this, combo] {
             markTouched(combo);
             auto *self = const_cast<PickListDelegate *>(this);
@@ -72,6 +75,8 @@ public:
 
     void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
     {
+        if (editor->property(kRefused).toBool())
+            return;
         if (auto *combo = qobject_cast<QComboBox *>(editor)) {
             model->setData(index, combo->currentText(), Qt::EditRole);
             return;
@@ -147,7 +152,8 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
     if (!cursor || cursor->currentDisplayRow() == current.row())
         return;
     const int row = current.row();
-    runGuarded(m_model->dialogs(), [cursor, row] { cursor->moveToDisplayRow(row); });
+    // Often inside a cell editor's own key press (Tab, Shift+Tab): a refusal is shown once that is over.
+    runGuardedLater(m_model->dialogs(), this, [cursor, row] { cursor->moveToDisplayRow(row); });
     // The move may have been refused, or saving the row left may have put the rows in another order.
     syncFromCursor();
 }

@@ -184,8 +184,15 @@ bool CursorTableModel::setData(const QModelIndex &index, const QVariant &value, 
         return true;
     const QString field = m_columns[index.column()].field;
     const int row = index.row();
+    // The same refused text offered again (the editor committed as it lost the focus to the first box) is
+    // refused again without a second box.
+    const Refusal offered{row, index.column(), text};
+    if (m_refused && *m_refused == offered) {
+        ++m_failedWrites;
+        return false;
+    }
     bool done = false;
-    runGuarded(m_dialogs, [&] {
+    runGuardedLater(m_dialogs, this, [&] {
         Cursor *c = cursor();
         if (!c)
             return;
@@ -196,17 +203,21 @@ bool CursorTableModel::setData(const QModelIndex &index, const QVariant &value, 
         c->setValue(field, text);
         done = true;
     });
-    if (!done)
+    if (done) {
+        m_refused.reset();
+    } else {
+        m_refused = offered;
         ++m_failedWrites;
+    }
     return done;
 }
 
-void CursorTableModel::beginRowEdit(int row)
+bool CursorTableModel::beginRowEdit(int row)
 {
     Cursor *c = cursor();
     if (!c || (c->isEditing() && c->currentDisplayRow() == row))
-        return;
-    runGuarded(m_dialogs, [c, row] {
+        return true;
+    return runGuardedLater(m_dialogs, this, [c, row] {
         if (c->currentDisplayRow() != row)
             c->moveToDisplayRow(row);
         c->editAsShown();

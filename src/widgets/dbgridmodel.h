@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <optional>
+
 namespace ktv {
 
 class Dialogs;
@@ -49,7 +51,9 @@ public:
 
     // The cashier began typing into a cell of the row: the cursor moves there and starts editing, so that
     // the record counts as being edited (post and cancel apply) before the text is written.
-    void beginRowEdit(int row);
+    // Starts editing the row's record as the cashier types into one of its cells; false when refused (the
+    // cashier is told once the key press is over).
+    bool beginRowEdit(int row);
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 signals:
@@ -77,6 +81,14 @@ private:
     int m_rowCount = 0;
     int m_lastRow = -1; // the cursor's display row as last announced
     int m_failedWrites = 0;
+    struct Refusal
+    {
+        int row;
+        int column;
+        QString text;
+        bool operator==(const Refusal &) const = default;
+    };
+    std::optional<Refusal> m_refused; // the value last refused, until another is written
 };
 
 } // namespace ktv

@@ -102,4 +102,10 @@ void runGuarded(Dialogs &dialogs, const std::function<void()> &handler);
 // one error box, not one a tick.
 std::function<void()> guardedTick(Dialogs &dialogs, std::function<void()> step);
 
+// As runGuarded, for a handler that runs inside a control's own key press or focus change (a grid's cell
+// editor): a message box opened there would run its event loop under a control that may be deleted in
+// it. The failure is shown once the event loop is back, and a message already waiting is not shown twice.
+// Returns whether the handler succeeded. Nothing is shown once context is gone.
+bool runGuardedLater(Dialogs &dialogs, QObject *context, const std::function<void()> &handler);
+
 } // namespace ktv
