@@ -124,6 +124,8 @@ void TestOtherStation::screensOpenedFromTheMenuListTheirRecords()
     QCOMPARE(gridRows(f.program->main->checkOut(), QStringLiteral("DBGrid3")), 8);
     Tformkhdkfpd pairing(*f.program->data, f.services.platform(), f.program->main.get());
     QCOMPARE(gridRows(&pairing, QStringLiteral("DBGridroom")), 8);
+    TFormClientsView clients(*f.program->data, f.services.platform(), f.program->main.get());
+    QCOMPARE(gridRows(&clients, QStringLiteral("DBGrid1")), 2);
 }
 
 void TestOtherStation::checkOutAndPaymentRefuseAVisitSettledElsewhere()

@@ -17,6 +17,15 @@ struct DemoRoom
     double hourly;
 };
 
+struct DemoClient
+{
+    const char *mac;
+    const char *address;
+    const char *host;
+    const char *room;
+    const char *running;
+};
+
 struct DemoDrink
 {
     const char *code;
@@ -59,6 +68,25 @@ void addDemoData(Database &db, const Clock &clock)
         pear.setValue(QStringLiteral("Pear_name"), QString::fromUtf8(d.name));
         pear.setValue(QStringLiteral("Pear_price"), d.price);
         pear.post();
+    }
+    // Two room PCs paired to their rooms, so that the client screens have something to show.
+    static const DemoClient clients[] = {
+        {"00-1A-2B-3C-4D-01", "192.168.1.101", "KTV-101", "101", "运行中"},
+        {"00-1A-2B-3C-4D-02", "192.168.1.102", "KTV-102", "102", "停止运行"},
+    };
+    Cursor client(db, tables::clients());
+    client.open();
+    for (const DemoClient &c : clients) {
+        client.append();
+        client.setValue(QStringLiteral("Clients_mac"), QString::fromUtf8(c.mac));
+        client.setValue(QStringLiteral("Clients_ip"), QString::fromUtf8(c.address));
+        client.setValue(QStringLiteral("Clients_gateway"), QStringLiteral("192.168.1.1"));
+        client.setValue(QStringLiteral("Clients_hostname"), QString::fromUtf8(c.host));
+        client.setValue(QStringLiteral("Clients_room_id"), QString::fromUtf8(c.room));
+        client.setValue(QStringLiteral("Clients_used"), tables::no);
+        client.setValue(QStringLiteral("Clients_lastopentime"), clock.now().addSecs(-3600));
+        client.setValue(QStringLiteral("Clients_Running"), QString::fromUtf8(c.running));
+        client.post();
     }
     Cursor member(db, tables::customers());
     member.open();
