@@ -6,6 +6,8 @@
 #include "catalogue/formroomview.h"
 #include "clients/formclientsview.h"
 #include "clients/formkhdkfpd.h"
+#include "clients/formopenclients.h"
+#include "fakeagent.h"
 #include "visits/formcallpear.h"
 #include "visits/formcloseroomandpay.h"
 #include "visits/formopenroom.h"
@@ -109,6 +111,9 @@ private slots:
     void paidPartyStillHoldsItsRoom();
     void runningChargeIsWhatCheckOutStores();
     void listingsAreReadOnceWhenOpened();
+    void roomSearchThatFindsNothingChoosesNothing();
+    void clientPcStepsNeverReachTheNeighbour();
+    void refusedClientPcSaveOnATimerIsDropped();
     void randomStepsNeverLetARoomTwice();
 };
 
@@ -151,9 +156,13 @@ void TestOtherStation::checkOutAndPaymentRefuseAVisitSettledElsewhere()
     QVERIFY(s.stored(QStringLiteral("SELECT Openroom_shifu FROM Openroom WHERE Openroom_Lishui = 2")).isNull());
     QVERIFY(s.stored(QStringLiteral("SELECT Openroom_beizhu FROM Openroom WHERE Openroom_Lishui = 2")).isNull());
 
-    // Once the cashier chooses visit 2 on purpose, the steps act on it.
-    s.locate(QStringLiteral("102"));
+    // Once the cashier chooses visit 2 on purpose, by a click on its row, the steps act on it.
     s.checkOut().paidBox()->discardPending();
+    s.checkOut().bringUp();
+    auto *grid = s.checkOut().findChild<DBGrid *>(QStringLiteral("DBGrid5"));
+    const int row = s.checkOut().Table1()->currentDisplayRow();
+    QCOMPARE(grid->model()->index(row, 1).data().toString(), QStringLiteral("2"));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(row, 1)).center());
     s.press(1);
     QVERIFY(s.services.dialogs.messages().contains(QStringLiteral("退房成功！")));
 }
@@ -364,6 +373,101 @@ void TestOtherStation::listingsAreReadOnceWhenOpened()
     QCoreApplication::processEvents();
     QCOMPARE(rooms.Query1()->recordCount(), 1);
     QCOMPARE(TFormRoomView(s.data(), s.services.platform()).Query1()->recordCount(), 2); // opened anew
+}
+
+// The board's check-out of room 101 whose party paid in advance (settled, not checked out), and the drinks
+// screen's search for a room settled elsewhere: the lists stay on another party's visit, which no step
+// may act on.
+void TestOtherStation::roomSearchThatFindsNothingChoosesNothing()
+{
+    TwoParties s;
+    s.addRecord(tables::pear(), {{QStringLiteral("Pear_bm"), QStringLiteral("D1")}, {QStringLiteral("Pear_price"), 10.0}});
+    s.elsewhere(QStringLiteral("UPDATE Openroom SET Openroom_beizhu = '结清', Openroom_shifu = 100 WHERE Openroom_Lishui = 1"));
+    s.services.dialogs.answerYes();
+    s.button(QStringLiteral("101"))->click(); // "确定要退房101吗?"
+    s.press(1);
+    QVERIFY(s.stored(QStringLiteral("SELECT Openroom_endtime < Openroom_begintime FROM Openroom WHERE Openroom_Lishui = 2"))
+                .toBool());
+    QCOMPARE(s.services.dialogs.errors().filter(QStringLiteral("房间101的开房已结清但还没有退房")).size(), 1);
+
+    TFormcallpear &drinks = *s.program->main->drinks();
+    drinks.findChild<QLineEdit *>(QStringLiteral("Edit1kffjh"))->setText(QStringLiteral("101"));
+    drinks.findChild<QPushButton *>(QStringLiteral("BitBtn1dwfj"))->click();
+    s.data().TablePear->first();
+    auto *navigator = drinks.findChild<DBNavigator *>(QStringLiteral("DBNavigator"));
+    navigator->button(NavButton::Insert)->click();
+    navigator->button(NavButton::Post)->click();
+    QCOMPARE(s.count(QStringLiteral("Callpear")), 0);
+}
+
+// PC A (room 101) is chosen and deleted elsewhere; PC B stands next. Commands, deletes (also after a
+// timer's refresh), activation and pairing must not reach B or a room nobody chose.
+void TestOtherStation::clientPcStepsNeverReachTheNeighbour()
+{
+    Station s;
+    FakeAgent neighbour{QHostAddress(QStringLiteral("127.0.0.3"))};
+    QVERIFY(neighbour.isListening());
+    s.services.agentPort = neighbour.port();
+    s.addMember(QStringLiteral("001"), QStringLiteral("甲"));
+    for (const char *room : {"101", "102", "103"})
+        s.addRoom(QLatin1String(room), tables::yes);
+    s.addVisit(QStringLiteral("101"));
+    for (const char *host : {"A", "B"})
+        s.addRecord(tables::clients(), {{QStringLiteral("Clients_hostname"), QLatin1String(host)},
+                                        {QStringLiteral("Clients_ip"), QString(QStringLiteral("127.0.0.") + (host[0] == 'A' ? u'2' : u'3'))},
+                                        {QStringLiteral("Clients_room_id"), QStringLiteral("101")}});
+    s.begin();
+    const QString deleteA = QStringLiteral("DELETE FROM Clients WHERE Clients_hostname = 'A'");
+    {
+        TFormClientsView browser(s.data(), s.services.platform(), s.program->main.get());
+        s.data().TableClients->first();
+        s.elsewhere(deleteA);
+        QMetaObject::invokeMethod(browser.findChild<QTimer *>(QStringLiteral("Timer1")), "timeout");
+        browser.findChild<QPushButton *>(QStringLiteral("BitBtnCloseClient"))->click();
+        s.services.dialogs.answerYes();
+        browser.findChild<DBNavigator *>(QStringLiteral("DBNavigator"))->button(NavButton::Delete)->click();
+        QCOMPARE(neighbour.connectionCount(), 0);
+        QCOMPARE(s.count(QStringLiteral("Clients")), 1);
+    }
+    s.elsewhere(QStringLiteral("INSERT INTO Clients (Clients_hostname, Clients_ip, Clients_room_id) "
+                               "VALUES ('A', '127.0.0.2', '101')"));
+    {
+        TFormOpenClients activation(s.data(), s.services.platform(), s.program->main.get());
+        QVERIFY(activation.Table2()->locate(QStringLiteral("Clients_hostname"), QStringLiteral("A")));
+        s.elsewhere(deleteA);
+        QMetaObject::invokeMethod(activation.findChild<QTimer *>(QStringLiteral("Timer1")), "timeout");
+        activation.findChild<QPushButton *>(QStringLiteral("BitBtnOpenClients"))->click();
+        QCOMPARE(s.stored(QStringLiteral("SELECT Clients_used FROM Clients WHERE Clients_hostname = 'B'")).toString(),
+                 QString());
+    }
+    {
+        Tformkhdkfpd pairing(s.data(), s.services.platform(), s.program->main.get());
+        QVERIFY(pairing.Table2()->locate(QStringLiteral("Room_id"), QStringLiteral("102")));
+        s.elsewhere(QStringLiteral("DELETE FROM room WHERE Room_id = '102'"));
+        pairing.findChild<QPushButton *>(QStringLiteral("BitBtn1"))->click();
+        QVERIFY(!pairing.Table1()->isEditing());
+        QCOMPARE(s.stored(QStringLiteral("SELECT Clients_room_id FROM Clients")).toString(), QStringLiteral("101"));
+    }
+}
+
+// A row typed into in the PC browser, changed meanwhile by the room PC's agent: the refresh timer reports
+// it once and drops it, for the browser has no cancel and would otherwise be stuck in the refused edit.
+void TestOtherStation::refusedClientPcSaveOnATimerIsDropped()
+{
+    Station s;
+    s.addRecord(tables::clients(), {{QStringLiteral("Clients_ip"), QStringLiteral("127.0.0.2")}});
+    s.begin();
+    TFormClientsView browser(s.data(), s.services.platform(), s.program->main.get());
+    Cursor &clients = *s.data().TableClients;
+    clients.editAsShown();
+    clients.setValue(QStringLiteral("Clients_used"), tables::yes);
+    s.elsewhere(QStringLiteral("UPDATE Clients SET Clients_Running = '运行中'"));
+    auto *timer = browser.findChild<QTimer *>(QStringLiteral("Timer1"));
+    for (int tick = 0; tick < 3; ++tick)
+        QMetaObject::invokeMethod(timer, "timeout");
+    QCOMPARE(s.services.dialogs.errors().size(), 1);
+    QVERIFY(!clients.isEditing());
+    QCOMPARE(s.stored(QStringLiteral("SELECT Clients_used FROM Clients")).toString(), QString());
 }
 
 // Check-ins, drinks, check-outs and payments at this station while another settles and lets rooms and

@@ -97,6 +97,8 @@ bool TFormClientsView::connectStep()
         dialogs.showMessage(QStringLiteral("客户端停止运行，请首先启动客户端电脑！"));
         return false;
     }
+    // Only the PC the cashier chose gets a command, never the one after a PC deleted elsewhere.
+    clients.requireChosen();
     m_link->discard();
     const QString host = clients.text(kAddress).trimmed();
     if (host.isEmpty())
@@ -138,7 +140,7 @@ void TFormClientsView::BitBtnCloseClientClick()
 void TFormClientsView::Timer1Timer()
 {
     m_grid->commitPending();
-    m_data.TableClients->refresh();
+    clients::readAgainDroppingRefused(*m_data.TableClients);
 }
 
 } // namespace ktv

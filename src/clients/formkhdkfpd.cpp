@@ -92,6 +92,8 @@ void Tformkhdkfpd::BitBtn1Click()
     // With no room to pair with, the client PC keeps the room it has.
     if (m_rooms->isEmpty())
         return;
+    // The PC and the room the cashier chose, neither a neighbour of one deleted elsewhere.
+    m_rooms->requireChosen();
     m_clients->edit();
     m_clients->setValue(kClientRoom, m_rooms->text(kRoomId));
 }

@@ -116,6 +116,7 @@ void TFormOpenClients::BitBtnOpenClientsClick()
     // Only a client PC that is on record is activated; a room without one gets none made up for it.
     if (m_clients->recordCount() == 0 || m_clients->state() == CursorState::Insert)
         return;
+    m_clients->requireChosen();
     if (tables::isYes(m_clients->text(kUsed)))
         return;
     m_clients->edit();
@@ -139,7 +140,7 @@ void TFormOpenClients::Timer1Timer()
     // What the cashier has typed into a box is written into the record, so the refresh saves it.
     for (DBEdit *box : std::as_const(m_boxes))
         box->commitPending();
-    m_clients->refresh();
+    clients::readAgainDroppingRefused(*m_clients);
 }
 
 } // namespace ktv

@@ -1,5 +1,6 @@
 #include "screenwiring.h"
 
+#include "store/cursor.h"
 #include "widgets/platform.h"
 
 #include <QPushButton>
@@ -25,6 +26,16 @@ QTimer *makeRefreshTimer(QObject *owner, int intervalMs, Dialogs &dialogs, std::
     timer->setInterval(intervalMs);
     QObject::connect(timer, &QTimer::timeout, owner, guardedTick(dialogs, std::move(tick)));
     return timer;
+}
+
+void readAgainDroppingRefused(Cursor &clients)
+{
+    try {
+        clients.readAgain();
+    } catch (...) {
+        clients.cancel();
+        throw;
+    }
 }
 
 } // namespace ktv::clients

@@ -12,6 +12,7 @@ class QWidget;
 
 namespace ktv {
 
+class Cursor;
 class Dialogs;
 
 namespace clients {
@@ -23,6 +24,11 @@ QPushButton *makeButton(const QString &caption, const QString &objectName, QWidg
 
 // A refresh timer named "Timer1", stopped (the screen starts it when shown); each tick runs the handler.
 QTimer *makeRefreshTimer(QObject *owner, int intervalMs, Dialogs &dialogs, std::function<void()> tick);
+
+// A refresh timer's read of the client list: what is pending is saved first and the list read again,
+// keeping a PC deleted elsewhere as lost. A change the store refuses to save is reported by the caller
+// once and dropped: these screens have no cancel, and the next tick would only be refused again.
+void readAgainDroppingRefused(Cursor &clients);
 
 } // namespace clients
 

@@ -88,6 +88,14 @@ public:
     // now stands on another one that nobody chose (also when this cursor's master is so). Choosing a record
     // again (a move, a locate, a bookmark, a refresh) ends it.
     bool isLost() const;
+    // What a timer does in place of a refresh: saves what is pending, then reads the view again; a record
+    // deleted elsewhere meanwhile is lost, and one lost before stays lost, until the cashier chooses one.
+    void readAgain();
+    // No record is chosen although one stands current (a search found nothing): actions aimed at the
+    // current record refuse with why, until one is chosen.
+    void dropChoice(const QString &why);
+    // The cashier chose the record now current (clicked its row): it is no longer lost.
+    void confirmCurrent() { m_lost = false; }
     // Refuses, naming the table, an action aimed at the current record while it is lost.
     void requireChosen() const;
     // This screen's own step wrote the current record without this cursor: read the view again keeping the
@@ -161,6 +169,7 @@ private:
     bool sameIdentity(const QVector<QVariant> &a, const QVector<QVariant> &b) const;
     bool isShown() const;
     QString lostMessage() const;
+    void markLost();
     void onDatabaseChanged();
     void placeAt(qint64 rowid, const std::optional<KeyEntry> &near);
     std::optional<KeyEntry> currentEntry() const;
@@ -205,6 +214,7 @@ private:
     bool m_bof = true;
     bool m_eof = true;
     bool m_lost = false;
+    QString m_lostWhy; // why no record is chosen, when not for a change made elsewhere
     mutable QHash<qint64, QVector<QVariant>> m_cache;
 
     QVector<QVariant> m_buffer; // one value per table field

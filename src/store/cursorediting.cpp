@@ -42,7 +42,7 @@ void Cursor::startEdit(bool asShown)
     m_cache.remove(m_editKey);
     const std::optional<QVector<QVariant>> stored = storedRow(m_editKey);
     if (!stored) {
-        m_lost = true;
+        markLost();
         throw StoreError(lostMessage());
     }
     // Typing over a value that another station changed since it was shown would overwrite what nobody saw.
@@ -211,7 +211,7 @@ void Cursor::post()
     } catch (const RecordGone &) {
         // Nothing is left to save it to: the change is dropped, so that no later move or timer tries again.
         cancel();
-        m_lost = true;
+        markLost();
         throw;
     }
     // Its own write leaves this cursor's view as read, the record just saved aside.
@@ -284,7 +284,7 @@ void Cursor::remove()
         // The record the cashier confirmed, not one that took its row number since.
         const std::optional<QVector<QVariant>> stored = storedRow(key);
         if (!stored || (key == shownKey && !shown.isEmpty() && !sameIdentity(shown, *stored))) {
-            m_lost = true;
+            markLost();
             throw StoreError(lostMessage());
         }
         m_db.run(QStringLiteral("DELETE FROM ") + quoted(m_table.name) + QStringLiteral(" WHERE rowid = ?"), {key});

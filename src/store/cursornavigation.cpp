@@ -149,8 +149,8 @@ void Cursor::gotoBookmark(Bookmark mark)
     const std::optional<qint64> pos = mark ? m_view.find(mark) : std::nullopt;
     if (!pos)
         throw StoreError(QStringLiteral("要返回的记录已不存在（%1）").arg(m_table.fileName));
+    // A return to a record kept aside is no choice of the cashier's: a lost record stays lost.
     setCurrent(pos, false, false);
-    m_lost = false;
     emit currentChanged();
 }
 

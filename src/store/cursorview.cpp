@@ -185,7 +185,7 @@ void Cursor::rereadAround(const std::optional<KeyEntry> &current, const QVector<
         lost = true;
     }
     if (lost && !ownWrite)
-        m_lost = true;
+        markLost();
     const QScopedValueRollback<bool> telling(m_rereading, true);
     emit rowsReset();
     emit currentChanged();
@@ -209,10 +209,35 @@ bool Cursor::isLost() const
     return m_lost || (m_master && m_master->isLost());
 }
 
+void Cursor::readAgain()
+{
+    requireOpen();
+    checkBrowseMode();
+    if (m_master) {
+        m_master->ensureFresh();
+        followMaster(false);
+    }
+    reread();
+}
+
+void Cursor::markLost()
+{
+    m_lost = true;
+    m_lostWhy.clear();
+}
+
+void Cursor::dropChoice(const QString &why)
+{
+    m_lost = true;
+    m_lostWhy = why;
+}
+
 QString Cursor::lostMessage() const
 {
     if (m_master && !m_lost && m_master->isLost())
         return m_master->lostMessage();
+    if (!m_lostWhy.isEmpty())
+        return m_lostWhy;
     return QStringLiteral("%1 中选中的记录已在别处被删除或修改，请重新选择").arg(m_table.fileName);
 }
 

@@ -70,7 +70,7 @@ const TableDef &clients()
         QStringLiteral("Clients"),
         QStringLiteral("Clients.DB"),
         {text("Clients_mac", 17), wholeText("Clients_ip", 15), text("Clients_gateway", 13),
-         text("Clients_hostname", 20), text("Clients_room_id", 3), flag("Clients_used"),
+         text("Clients_hostname", 20), wholeText("Clients_room_id", 3), flag("Clients_used"),
          of("Clients_lastopentime", K::DateTime), of("Clients_lastclosetime", K::DateTime), text("Clients_Running", 8)},
         QString(),
         {{QStringLiteral("client_room_id"), {QStringLiteral("Clients_room_id")}}},

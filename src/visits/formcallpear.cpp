@@ -203,8 +203,11 @@ void TFormcallpear::BitBtn1dwfjClick()
     m_visits->first();
     const QString room = m_roomBox->text().trimmed();
     // An empty box names no room; it must not stand on whichever visit comes first.
-    if (room.isEmpty() || !m_visits->locate(kVisitRoom, room, LocateOption::PartialKey))
+    if (room.isEmpty() || !m_visits->locate(kVisitRoom, room, LocateOption::PartialKey)) {
         m_platform.beeper.beep();
+        // The first visit it stands on is not the room's: no line is stored on it until one is chosen.
+        m_visits->dropChoice(QStringLiteral("列表中没有房间“%1”的开房记录，请选择叫酒的开房").arg(room));
+    }
 }
 
 void TFormcallpear::CheckBoxOnlyOpenedClick()

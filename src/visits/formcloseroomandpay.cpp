@@ -304,7 +304,15 @@ void TFormCloseroomandPay::Edit1Change()
 void TFormCloseroomandPay::BitBtn2dwkffjhClick()
 {
     const QString room = m_search->text();
-    m_visits->locate(kVisitRoom, room, LocateOption::PartialKey);
+    // The list stays where it was when the room has no visit in it, but that visit is no choice of the
+    // cashier's: the steps refuse it rather than check out or charge another party.
+    if (!m_visits->locate(kVisitRoom, room, LocateOption::PartialKey)) {
+        if (m_visits->isFiltered() && openvisits::notCheckedOut(m_data.database(), room))
+            m_visits->dropChoice(QStringLiteral("房间%1的开房已结清但还没有退房：请去掉“仅显示未退房的”的勾选，再定位")
+                                     .arg(room));
+        else
+            m_visits->dropChoice(QStringLiteral("列表中没有房间“%1”的开房记录，请选择要结帐的开房").arg(room));
+    }
     m_rooms->locate(kRoomId, room, LocateOption::CaseInsensitive);
     m_clients->locate(kClientRoom, room, LocateOption::CaseInsensitive);
 }

@@ -97,12 +97,8 @@ void DBEdit::onTextEdited()
     Cursor *cursor = m_bound;
     if (!cursor || cursor->isEditing())
         return;
-    bool started = false;
-    runGuarded(m_dialogs, [&] {
-        cursor->editAsShown();
-        started = true;
-    });
-    if (!started)
+    // Inside the box's own key press: a refusal is shown once that is over.
+    if (!runGuardedLater(m_dialogs, this, [cursor] { cursor->editAsShown(); }))
         discardPending();
 }
 

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QStyledItemDelegate>
 
 namespace ktv {
@@ -186,6 +187,12 @@ void DBGrid::mousePressEvent(QMouseEvent *event)
     QTableView::mousePressEvent(event);
     // Should the click have re-read the rows, the selection made by the press may stand on another record.
     syncFromCursor();
+    // A click on the row already current chooses that record, also when it became current only because
+    // the one chosen before was deleted elsewhere.
+    Cursor *cursor = m_model->cursor();
+    const QModelIndex clicked = indexAt(event->position().toPoint());
+    if (cursor && clicked.isValid() && clicked.row() == cursor->currentDisplayRow())
+        cursor->confirmCurrent();
 }
 
 bool DBGrid::commitPending()

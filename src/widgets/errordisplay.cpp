@@ -1,7 +1,10 @@
 #include "store/storeerror.h"
 #include "widgets/platform.h"
 
+#include <QCoreApplication>
 #include <QObject>
+#include <QStringList>
+#include <QVariant>
 
 #include <exception>
 #include <optional>
@@ -41,21 +44,30 @@ void runGuarded(Dialogs &dialogs, const std::function<void()> &handler)
 
 bool runGuardedLater(Dialogs &dialogs, QObject *context, const std::function<void()> &handler)
 {
-    static QStringList waiting;
+    // Kept on the application, so that a grid and its model reporting one refusal show one box.
+    static const char kWaiting[] = "ktvWaitingErrors";
     const std::optional<QString> failure = failureOf(handler);
     if (!failure)
         return true;
+    QObject *app = QCoreApplication::instance();
+    QStringList waiting = app->property(kWaiting).toStringList();
     if (failure->isEmpty() || waiting.contains(*failure))
         return false;
-    waiting << *failure;
-    QObject::connect(context, &QObject::destroyed, [message = *failure] { waiting.removeOne(message); });
+    app->setProperty(kWaiting, waiting << *failure);
+    const auto forget = [app, message = *failure] {
+        QStringList still = app->property(kWaiting).toStringList();
+        still.removeOne(message);
+        app->setProperty(kWaiting, still);
+    };
     QMetaObject::invokeMethod(
         context,
-        [&dialogs, message = *failure] {
-            waiting.removeOne(message);
+        [&dialogs, forget, message = *failure] {
+            forget();
             dialogs.showError(message);
         },
         Qt::QueuedConnection);
+    // Should the context go before the box is shown, the message must not stay waiting for ever.
+    QObject::connect(context, &QObject::destroyed, app, forget, Qt::SingleShotConnection);
     return false;
 }
 
