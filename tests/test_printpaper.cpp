@@ -4,6 +4,8 @@
 #include "store/datamodule.h"
 #include "store/storeerror.h"
 #include "visits/formprintpaper.h"
+#include "visits/receipt.h"
+#include "widgets/dbformat.h"
 #include "widgets/dbedit.h"
 #include "widgets/dbnavigator.h"
 #include "widgets/qtprinter.h"
@@ -86,6 +88,7 @@ class PrintpaperTest : public QObject
     Q_OBJECT
 
 private slots:
+    void oneAmountReadsAlikeOnScreenAndReceipt();
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
     void screenAtStart();
     void selectBySerial_data();
@@ -421,6 +424,21 @@ void PrintpaperTest::qtPrinterNeedsABegunDocument()
     printer.drawText(201, 200, QStringLiteral("第二页"));
     printer.endDocument();
     QVERIFY(QFileInfo(file).size() > 0);
+}
+
+// 9.70 paid on 0.90 + 8.80 leaves a change of -1.8e-15 in the double sums: no change, not a tiny debt.
+// A stored 90.675 reads 90.68 in a box as on the board and the receipt, rounded half away from zero.
+void PrintpaperTest::oneAmountReadsAlikeOnScreenAndReceipt()
+{
+    const double change = 9.70 - (0.90 + 8.80);
+    QVERIFY(change != 0.0);
+    const QStringList lines = receipt::texts({1, QStringLiteral("001"), QStringLiteral("101"), 0.90, 8.80, 9.70, 9.70, change,
+                                              QStringLiteral("结清")});
+    QVERIFY(lines.contains(QStringLiteral("找零客户额:0")));
+    const FieldDef money{QStringLiteral("Openroom_jbxf"), FieldKind::Money};
+    QCOMPARE(displayText(money, 90.675), QStringLiteral("90.68"));
+    QCOMPARE(displayText(money, -0.001), QStringLiteral("0.00"));
+    QVERIFY(receipt::texts({1, {}, {}, 90.675}).contains(QStringLiteral("基本消费额:90.68")));
 }
 
 QTEST_MAIN(PrintpaperTest)
