@@ -2,10 +2,12 @@
 
 #include "charge.h"
 
+#include "store/storeerror.h"
+
 #include <QDateTime>
 #include <QString>
 
-#include <stdexcept>
+
 
 namespace ktv {
 
@@ -16,15 +18,11 @@ class Database;
 namespace checkout {
 
 // A step that cannot be done on the visit as it is stored; nothing was written. The message is the
-// cashier's.
-class Refused : public std::runtime_error
+// cashier's, shown as a message rather than as an error.
+class Refused : public StoreError
 {
 public:
-    explicit Refused(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) {}
-    const QString &message() const { return m_message; }
-
-private:
-    QString m_message;
+    using StoreError::StoreError;
 };
 
 struct CheckOutResult
