@@ -4,20 +4,35 @@
 #include "store/database.h"
 #include "store/storeerror.h"
 #include "store/tables.h"
+#include "testserver.h"
 
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
-// A fresh, empty venue database in a temporary folder, with small helpers to put records in it.
+// A fresh, empty venue database in a temporary folder, with small helpers to put records in it. Where the
+// store tests run on a PostgreSQL server (testserver.h), the database is a fresh one on the server instead,
+// and the folder stays empty.
 struct StoreFixture
 {
     QTemporaryDir dir;
+    std::optional<testserver::Database> server;
     std::unique_ptr<ktv::Database> db;
 
-    StoreFixture() { db = ktv::Database::create(dir.path()); }
+    StoreFixture()
+    {
+        if (testserver::wanted())
+            server.emplace();
+        db = ktv::Database::create(location());
+    }
 
     QString folder() const { return dir.path(); }
+    // Where the venue database is: the folder, or the server database's address.
+    QString location() const { return server ? server->address() : dir.path(); }
+    bool onServer() const { return server.has_value(); }
+    // A second connection to the same database, as another station or program has.
+    std::unique_ptr<ktv::Database> openAnother() const { return ktv::Database::open(location()); }
 
     // A visit given without its member or room gets member 001 and room 101: the store stores none without.
     void addRecord(const ktv::TableDef &table, QVariantMap values)
@@ -50,7 +65,7 @@ struct StoreFixture
 
     int count(const QString &table)
     {
-        QSqlQuery q = db->run(QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(table));
+        QSqlQuery q = db->run(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table));
         return q.next() ? q.value(0).toInt() : -1;
     }
 };

@@ -20,6 +20,7 @@ class CursorTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KTV_REQUIRE_ENGINE(); }
     void walkSetsEndFlags();
     void locateOptions_data();
     void locateOptions();

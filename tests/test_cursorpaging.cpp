@@ -32,10 +32,14 @@ void addVisits(Database &db, int n)
     tx.commit();
 }
 
-QList<qint64> storedOrder(Database &db, const QString &orderBy)
+// The visits' serial numbers in the order of the fields and then of the serial number, as the engine sorts.
+QList<qint64> storedOrder(Database &db, QStringList fields, bool descending = false)
 {
+    QStringList terms;
+    for (const QString &field : fields << QStringLiteral("Openroom_Lishui"))
+        terms << db.dialect().orderTerm(field, descending);
     QList<qint64> keys;
-    QSqlQuery q = db.run(QStringLiteral("SELECT rowid FROM Openroom ORDER BY ") + orderBy);
+    QSqlQuery q = db.run(QStringLiteral("SELECT Openroom_Lishui FROM Openroom ORDER BY ") + terms.join(u','));
     while (q.next())
         keys << q.value(0).toLongLong();
     return keys;
@@ -47,6 +51,7 @@ class CursorPagingTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KTV_REQUIRE_ENGINE(); }
     void pagesFollowTheWholeOrder_data();
     void pagesFollowTheWholeOrder();
     void walkGoesOnOverRecordsChangedBehind();
@@ -60,18 +65,18 @@ private slots:
 void CursorPagingTest::pagesFollowTheWholeOrder_data()
 {
     QTest::addColumn<bool>("byIndex");
-    QTest::addColumn<QString>("orderBy");
-    QTest::newRow("member index, ascending") << true << QStringLiteral("Openroom_Customers_id, rowid");
-    QTest::newRow("member field, descending") << false << QStringLiteral("Openroom_Customers_id DESC, rowid DESC");
+    QTest::addColumn<bool>("descending");
+    QTest::newRow("member index, ascending") << true << false;
+    QTest::newRow("member field, descending") << false << true;
 }
 
 void CursorPagingTest::pagesFollowTheWholeOrder()
 {
     QFETCH(bool, byIndex);
-    QFETCH(QString, orderBy);
+    QFETCH(bool, descending);
     StoreFixture f;
     addVisits(*f.db, kVisits);
-    const QList<qint64> expected = storedOrder(*f.db, orderBy);
+    const QList<qint64> expected = storedOrder(*f.db, {kMember}, descending);
 
     Cursor c(*f.db, tables::openroom());
     if (byIndex)
@@ -116,11 +121,10 @@ void CursorPagingTest::walkGoesOnOverRecordsChangedBehind()
 {
     StoreFixture f;
     addVisits(*f.db, 400);
-    auto other = Database::open(f.folder());
+    auto other = f.openAnother();
     Cursor c(*f.db, tables::openroom());
     c.setIndexName(QStringLiteral("room_cust_id"));
     c.open();
-    const QString orderBy = QStringLiteral("Openroom_Customers_id, rowid");
 
     QList<qint64> seen;
     c.first();
@@ -129,20 +133,20 @@ void CursorPagingTest::walkGoesOnOverRecordsChangedBehind()
     const qint64 current = c.integer(kLishui);
     {
         // Another program deletes the records just ahead and some far ahead, and adds some before.
-        const QList<qint64> before = storedOrder(*f.db, orderBy);
+        const QList<qint64> before = storedOrder(*f.db, {kMember});
         const int at = int(before.indexOf(current));
         Transaction tx(*other);
         for (int i = at + 1; i < at + 40; ++i)
-            other->run(QStringLiteral("DELETE FROM Openroom WHERE rowid = ?"), {before[i]});
+            other->run(QStringLiteral("DELETE FROM Openroom WHERE Openroom_Lishui = ?"), {before[i]});
         for (int i = at + 200; i < at + 230; ++i)
-            other->run(QStringLiteral("DELETE FROM Openroom WHERE rowid = ?"), {before[i]});
+            other->run(QStringLiteral("DELETE FROM Openroom WHERE Openroom_Lishui = ?"), {before[i]});
         other->run(QStringLiteral("INSERT INTO Openroom (Openroom_Customers_id, Openroom_room_id) VALUES ('000', '101')"));
         tx.commit();
     }
     for (; !c.eof(); c.next())
         seen << c.integer(kLishui);
 
-    const QList<qint64> after = storedOrder(*f.db, orderBy);
+    const QList<qint64> after = storedOrder(*f.db, {kMember});
     const int at = int(after.indexOf(current));
     QCOMPARE(seen.mid(150), after.mid(at)); // from the current record on, exactly what is stored now
     QCOMPARE(c.recordCount(), 400 - 39 - 30 + 1);
@@ -154,7 +158,7 @@ void CursorPagingTest::recordSavedOutOfFilterKeepsItsRow()
 {
     StoreFixture f;
     addVisits(*f.db, kVisits);
-    auto other = Database::open(f.folder());
+    auto other = f.openAnother();
     Cursor c(*f.db, tables::openroom());
     c.setIndexName(QStringLiteral("openroom_id"));
     c.setFilter(QStringLiteral("Openroom_beizhu<>'结清'"));
@@ -170,7 +174,7 @@ void CursorPagingTest::recordSavedOutOfFilterKeepsItsRow()
     c.post();
     QCOMPARE(c.recordCount(), kVisits);
     // Another program's commit makes the view be read again: the record stays where it was until a refresh.
-    other->run(QStringLiteral("UPDATE Openroom SET Openroom_beizhu = '结清' WHERE rowid = 1"));
+    other->run(QStringLiteral("UPDATE Openroom SET Openroom_beizhu = '结清' WHERE Openroom_Lishui = 1"));
     QCOMPARE(c.integer(kLishui), settled);
     QCOMPARE(c.currentRow(), 200);
     QCOMPARE(c.recordCount(), kVisits - 1);
@@ -234,13 +238,13 @@ void CursorPagingTest::recordNotedThenSettledKeepsFarRowsInPlace()
     c.edit();
     c.setValue(kMember, QStringLiteral("002"));
     c.post();
-    QCOMPARE(c.displayValue(150, c.columnOf(kLishui)).toLongLong(), storedOrder(*f.db, QStringLiteral("rowid DESC"))[150]);
+    QCOMPARE(c.displayValue(150, c.columnOf(kLishui)).toLongLong(), storedOrder(*f.db, {}, true)[150]);
     c.edit();
     c.setValue(kMark, QStringLiteral("结清"));
     c.post();
 
     const QList<qint64> expected =
-        storedOrder(*f.db, QStringLiteral("rowid DESC")); // the settled visit is still shown until a refresh
+        storedOrder(*f.db, {}, true); // the settled visit is still shown until a refresh
     QCOMPARE(c.recordCount(), kVisits);
     c.moveTo(2000);
     QCOMPARE(c.integer(kLishui), expected[2000]);
@@ -254,7 +258,7 @@ void CursorPagingTest::recordNotedThenSettledKeepsFarRowsInPlace()
 void CursorPagingTest::linesKeepTheirRecordWhenTheirVisitIsReadAgain()
 {
     StoreFixture f;
-    auto other = Database::open(f.folder());
+    auto other = f.openAnother();
     addVisits(*other, 3);
     for (int quantity = 1; quantity <= 4; ++quantity)
         other->run(QStringLiteral("INSERT INTO Callpear (Openroom_lishu, Pear_id, Pear_shuliang) VALUES (2, 'P01', ?)"),
@@ -274,7 +278,7 @@ void CursorPagingTest::linesKeepTheirRecordWhenTheirVisitIsReadAgain()
     lines.remove();
     QCOMPARE(lines.integer(QStringLiteral("Pear_shuliang")), 4);
     QList<qint64> left;
-    QSqlQuery q = f.db->run(QStringLiteral("SELECT Pear_shuliang FROM Callpear ORDER BY rowid"));
+    QSqlQuery q = f.db->run(QStringLiteral("SELECT Pear_shuliang FROM Callpear ORDER BY Callpear_id"));
     while (q.next())
         left << q.value(0).toLongLong();
     QCOMPARE(left, QList<qint64>({1, 2, 4}));
@@ -283,13 +287,22 @@ void CursorPagingTest::linesKeepTheirRecordWhenTheirVisitIsReadAgain()
 void CursorPagingTest::storedValuesCompareAsSqliteSortsThem()
 {
     StoreFixture f;
-    const QVariantList values{QVariant(), 2, 10, 2.5, -1, QStringLiteral(""), QStringLiteral("a"),
-                              QStringLiteral("B"), QStringLiteral("张"), QStringLiteral("ｚ"), QStringLiteral("10")};
-    f.db->run(QStringLiteral("CREATE TABLE mixed (v)"));
+    QVariantList values{QVariant(), QStringLiteral(""), QStringLiteral("a"), QStringLiteral("B"),
+                        QStringLiteral("张"),  QStringLiteral("ｚ"), QStringLiteral("10"), QStringLiteral("1 0")};
+    // A column holds one kind on a server: the venue's own text column, whatever order the database sorts
+    // text in by itself.
+    QString table = QStringLiteral("Pear");
+    QString column = QStringLiteral("Pear_name");
+    if (!f.onServer()) {
+        values << 2 << 10 << 2.5 << -1;
+        table = column = QStringLiteral("mixed");
+        f.db->run(QStringLiteral("CREATE TABLE mixed (mixed)"));
+    }
     for (const QVariant &v : values)
-        f.db->run(QStringLiteral("INSERT INTO mixed VALUES (?)"), {v});
+        f.db->run(QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(table, column), {v});
     QVariantList sorted;
-    QSqlQuery q = f.db->run(QStringLiteral("SELECT v FROM mixed ORDER BY v"));
+    QSqlQuery q = f.db->run(QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                                .arg(column, table, f.db->dialect().orderTerm(column, false)));
     while (q.next())
         sorted << q.value(0);
     for (int i = 0; i + 1 < sorted.size(); ++i) {

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the program needs to build, run and test; does nothing when all are there.
+# Installs the Debian packages the program needs to build, run and test, and any named as arguments; does
+# nothing when all are there.
 set -euo pipefail
 
 # Qt Charts finds its CMake files only with those of Qt OpenGL, which its -dev package does not pull in.
@@ -7,6 +8,7 @@ packages=(
     cmake ninja-build g++
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libgl-dev
     libcups2-dev poppler-utils fonts-wqy-zenhei
+    "$@"
 )
 
 missing=()

@@ -17,6 +17,8 @@ Cursor::Cursor(Database &db, const TableDef &table, QObject *parent)
 
 Cursor::~Cursor() = default;
 
+QString Cursor::rowKey() const { return m_db.dialect().rowKey(m_table); }
+
 QList<FieldDef> Cursor::fields() const
 {
     QList<FieldDef> list;

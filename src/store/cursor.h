@@ -157,6 +157,7 @@ private:
         QString value;
     };
 
+    QString rowKey() const;
     QString viewCondition(QVariantList &binds) const;
     QString orderClause() const;
     QStringList orderFields() const;

@@ -133,8 +133,9 @@ void Cursor::writeBuffer()
         const QVariant v = m_buffer[k];
         if (v.isNull())
             throw StoreError(QStringLiteral("字段 %1 不能为空").arg(key));
-        QSqlQuery dup = m_db.run(QStringLiteral("SELECT 1 FROM ") + quoted(m_table.name) + QStringLiteral(" WHERE ") +
-                                     quoted(key) + QStringLiteral(" = ? AND rowid IS NOT ?"),
+        QSqlQuery dup = m_db.run(QStringLiteral("SELECT 1 FROM ") + sqlName(m_table.name) + QStringLiteral(" WHERE ") +
+                                     sqlName(key) + QStringLiteral(" = ? AND ") +
+                                     m_db.dialect().notSame(rowKey(), QStringLiteral("?")),
                                  {v, m_state == CursorState::Edit ? QVariant(m_editKey) : QVariant()});
         if (dup.next())
             throw StoreError(QStringLiteral("字段 %1 的值“%2”已被使用，不能重复").arg(key, v.toString()));
@@ -146,25 +147,12 @@ void Cursor::writeBuffer()
         const FieldDef &f = m_table.fields[i];
         if (f.kind == FieldKind::AutoInc || !m_changed[i])
             continue;
-        names << quoted(f.name);
+        names << sqlName(f.name);
         binds << fieldvalue::toSql(f, m_buffer[i]);
     }
 
     if (m_state == CursorState::Insert) {
-        QString sql;
-        if (names.isEmpty()) {
-            sql = QStringLiteral("INSERT INTO ") + quoted(m_table.name) + QStringLiteral(" DEFAULT VALUES");
-        } else {
-            QStringList marks;
-            for (qsizetype i = 0; i < names.size(); ++i)
-                marks << QStringLiteral("?");
-            sql = QStringLiteral("INSERT INTO ") + quoted(m_table.name) + QStringLiteral(" (") +
-                  names.join(QLatin1String(", ")) + QStringLiteral(") VALUES (") + marks.join(QLatin1String(", ")) +
-                  QLatin1Char(')');
-        }
-        QSqlQuery query = m_db.run(sql, binds);
-        m_editKey = query.lastInsertId().toLongLong();
-        m_db.noteWrite(m_table.name);
+        m_editKey = m_db.insert(m_table, names, binds);
     } else if (!names.isEmpty()) {
         // Only the record that was read is written: not one that took its row number after it was deleted,
         // and not over what another station saved since the edit began.
@@ -180,8 +168,8 @@ void Cursor::writeBuffer()
                                  .arg(m_table.fileName));
         }
         binds << m_editKey;
-        QSqlQuery query = m_db.run(QStringLiteral("UPDATE ") + quoted(m_table.name) + QStringLiteral(" SET ") +
-                                       names.join(QLatin1String(" = ?, ")) + QStringLiteral(" = ? WHERE rowid = ?"),
+        QSqlQuery query = m_db.run(QStringLiteral("UPDATE ") + sqlName(m_table.name) + QStringLiteral(" SET ") +
+                                       names.join(QLatin1String(" = ?, ")) + QStringLiteral(" = ? WHERE ") + rowKey() + QStringLiteral(" = ?"),
                                    binds);
         if (query.numRowsAffected() == 0)
             throw RecordGone(QStringLiteral("这条记录已在别处被删除，修改没有保存（%1）").arg(m_table.fileName));
@@ -287,7 +275,8 @@ void Cursor::remove()
             markLost();
             throw StoreError(lostMessage());
         }
-        m_db.run(QStringLiteral("DELETE FROM ") + quoted(m_table.name) + QStringLiteral(" WHERE rowid = ?"), {key});
+        m_db.run(QStringLiteral("DELETE FROM ") + sqlName(m_table.name) + QStringLiteral(" WHERE ") + rowKey() + QStringLiteral(" = ?"),
+                 {key});
         m_db.noteWrite(m_table.name);
         tx.commit();
     }

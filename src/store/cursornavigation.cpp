@@ -165,7 +165,7 @@ bool Cursor::locate(const QString &fieldName, const QVariant &value, LocateOptio
     const QString condition = viewCondition(binds);
     QString where = condition.isEmpty() ? QStringLiteral(" WHERE ")
                                         : QStringLiteral(" WHERE (") + condition + QStringLiteral(") AND ");
-    const QString column = quoted(f.name);
+    const QString column = sqlName(f.name);
     const bool partial = options.testFlag(LocateOption::PartialKey) && f.isText();
     const bool nocase = options.testFlag(LocateOption::CaseInsensitive) && f.isText();
     const QString text = value.toString();
@@ -192,7 +192,7 @@ bool Cursor::locate(const QString &fieldName, const QVariant &value, LocateOptio
     }
 
     const QString sql =
-        QStringLiteral("SELECT rowid FROM ") + quoted(m_table.name) + where + orderClause() + QStringLiteral(" LIMIT 1");
+        QStringLiteral("SELECT ") + rowKey() + QStringLiteral(" FROM ") + sqlName(m_table.name) + where + orderClause() + QStringLiteral(" LIMIT 1");
     QSqlQuery query = m_db.run(sql, binds);
     if (!query.next())
         return false;

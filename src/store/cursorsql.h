@@ -4,7 +4,8 @@
 
 namespace ktv {
 
-// A table or field name as SQL reads it.
-inline QString quoted(const QString &name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
+// A table or field name as SQL reads it: bare, so that SQLite (which ignores case) and PostgreSQL (which folds
+// bare names to lower case, as it made them) both find it.
+inline QString sqlName(const QString &name) { return name; }
 
 } // namespace ktv

@@ -25,23 +25,24 @@ QString Cursor::viewCondition(QVariantList &binds) const
 {
     QStringList conditions;
     if (m_filtered && m_filter.field >= 0) {
-        // Written as a literal, not bound, so that SQLite can match it to a partial index when it plans.
+        // Written as a literal, not bound, so that the engine can match it to a partial index when it plans.
         QString literal = m_filter.value;
         literal.replace(QLatin1Char('\''), QStringLiteral("''"));
-        conditions << quoted(m_table.fields[m_filter.field].name) +
-                          (m_filter.notEqual ? QStringLiteral(" IS NOT '") : QStringLiteral(" IS '")) + literal +
-                          QLatin1Char('\'');
+        const QString column = sqlName(m_table.fields[m_filter.field].name);
+        literal = QLatin1Char('\'') + literal + QLatin1Char('\'');
+        conditions << (m_filter.notEqual ? m_db.dialect().notSame(column, literal)
+                                         : m_db.dialect().same(column, literal));
     }
     if (m_master) {
         if (m_linkEmpty)
-            return QStringLiteral("0");
+            return Dialect::never();
         for (int i = 0; i < m_detailFields.size(); ++i) {
             const FieldDef &f = m_table.field(m_detailFields[i]);
             const QVariant v = i < m_linkValues.size() ? m_linkValues[i] : QVariant();
             if (v.isNull()) {
-                conditions << quoted(f.name) + QStringLiteral(" IS NULL");
+                conditions << sqlName(f.name) + QStringLiteral(" IS NULL");
             } else {
-                conditions << quoted(f.name) + QStringLiteral(" = ?");
+                conditions << sqlName(f.name) + QStringLiteral(" = ?");
                 binds << fieldvalue::toSql(f, v);
             }
         }
@@ -65,19 +66,19 @@ bool Cursor::orderDescending() const
 
 QString Cursor::orderClause() const
 {
-    const QString dir = orderDescending() ? QStringLiteral(" DESC") : QString();
+    const Dialect &dialect = m_db.dialect();
     QStringList terms;
     for (const QString &f : orderFields())
-        terms << quoted(m_table.field(f).name) + dir;
-    terms << QStringLiteral("rowid") + dir;
+        terms << dialect.orderTerm(sqlName(m_table.field(f).name), orderDescending());
+    terms << dialect.orderTerm(rowKey(), orderDescending());
     return QStringLiteral(" ORDER BY ") + terms.join(QLatin1String(", "));
 }
 
 QString Cursor::selectList() const
 {
-    QStringList cols{QStringLiteral("rowid")};
+    QStringList cols{rowKey()};
     for (int i : m_columns)
-        cols << quoted(m_table.fields[i].name);
+        cols << sqlName(m_table.fields[i].name);
     return cols.join(QLatin1String(", "));
 }
 
@@ -86,10 +87,11 @@ void Cursor::startView()
 {
     m_seenVersion = m_db.version(m_table.name);
     KeyWindow::View view;
-    view.table = quoted(m_table.name);
+    view.table = sqlName(m_table.name);
+    view.key = rowKey();
     view.condition = viewCondition(view.binds);
     for (const QString &f : orderFields())
-        view.orderBy << quoted(m_table.field(f).name);
+        view.orderBy << sqlName(m_table.field(f).name);
     view.descending = orderDescending();
     m_view.setView(view);
     m_cache.clear();
@@ -287,7 +289,8 @@ void Cursor::onDatabaseChanged()
 std::optional<QVector<QVariant>> Cursor::storedRow(qint64 rowid) const
 {
     QSqlQuery query = m_db.run(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
-                                   quoted(m_table.name) + QStringLiteral(" WHERE rowid = ?"),
+                                   sqlName(m_table.name) + QStringLiteral(" WHERE ") + rowKey() +
+                                   QStringLiteral(" = ?") + (m_db.inTransaction() ? m_db.dialect().lockRows() : QString()),
                                {rowid});
     if (!query.next())
         return std::nullopt;
@@ -319,7 +322,7 @@ const QVector<QVariant> &Cursor::rowAt(qint64 pos) const
     }
     if (!ids.isEmpty()) {
         QSqlQuery query = m_db.run(QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") +
-                                   quoted(m_table.name) + QStringLiteral(" WHERE rowid IN (") +
+                                   sqlName(m_table.name) + QStringLiteral(" WHERE ") + rowKey() + QStringLiteral(" IN (") +
                                    ids.join(QLatin1Char(',')) + QLatin1Char(')'));
         while (query.next()) {
             QVector<QVariant> values(m_table.fields.size());

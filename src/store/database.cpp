@@ -26,38 +26,34 @@ QString nextConnectionName()
     return QStringLiteral("ktv-%1").arg(++counter);
 }
 
-QString columnType(const FieldDef &field)
+// SQLite answers its result codes, PostgreSQL its five-character SQLSTATE.
+QString reason(const QSqlError &error, Engine engine)
 {
-    switch (field.kind) {
-    case FieldKind::AutoInc:
-        return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
-    case FieldKind::Int16:
-    case FieldKind::Int32:
-        return QStringLiteral("INTEGER");
-    case FieldKind::Money:
-    case FieldKind::Float:
-        return QStringLiteral("REAL");
-    default:
-        return QStringLiteral("TEXT");
-    }
-}
-
-QString reason(const QSqlError &error)
-{
-    if (error.nativeErrorCode() == QLatin1String("5") || error.nativeErrorCode() == QLatin1String("6"))
+    const QString code = error.nativeErrorCode();
+    if (engine == Engine::Sqlite && (code == QLatin1String("5") || code == QLatin1String("6")))
         return QStringLiteral("数据库正被其他程序使用，请稍后再试");
-    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    if (text.contains(QLatin1String("UNIQUE constraint failed")))
+    QString text = (error.databaseText().isEmpty() ? error.text() : error.databaseText()).trimmed();
+    if (engine == Engine::Postgres && text.startsWith(QLatin1String("ERROR:")))
+        text = text.mid(6).trimmed();
+    if (text.contains(QLatin1String("UNIQUE constraint failed")) ||
+        (engine == Engine::Postgres && code == QLatin1String("23505")))
         return QStringLiteral("记录的编号与已有记录重复（%1）").arg(text);
     return text;
 }
 
 // SQLite found the file damaged (SQLITE_CORRUPT, SQLITE_NOTADB), rather than busy or refusing a value.
-bool isDamage(const QSqlError &error)
+bool isDamage(const QSqlError &error, Engine engine)
 {
+    if (engine != Engine::Sqlite)
+        return false;
     const int code = error.nativeErrorCode().toInt() & 0xff; // extended codes carry the primary one low
     return code == 11 || code == 26;
 }
+
+const QString kServerDriver = QStringLiteral("QPSQL");
+
+// The server's address as shown in messages: never with a password.
+QString shownAddress(const QUrl &url) { return url.toDisplayString(QUrl::RemovePassword); }
 
 quint32 bigEndian(const QByteArray &bytes, int at)
 {
@@ -110,8 +106,15 @@ QString Database::defaultFolder()
 #endif
 }
 
-Database::Database(const QString &folder, const QString &connectionName)
-    : m_folder(folder), m_connectionName(connectionName)
+bool Database::isServerAddress(const QString &where)
+{
+    return where.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
+           where.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+}
+
+Database::Database(Engine engine, const QString &location, const QString &connectionName)
+    : m_dialect(engine), m_location(location), m_folder(engine == Engine::Sqlite ? location : QString()),
+      m_connectionName(connectionName)
 {
 }
 
@@ -128,15 +131,50 @@ Database::~Database()
 
 QSqlDatabase Database::connection() const { return QSqlDatabase::database(m_connectionName, false); }
 
+std::unique_ptr<Database> Database::connectServer(const QString &address)
+{
+    const QUrl url(address, QUrl::StrictMode);
+    const QString dbName = url.path().mid(1);
+    if (!url.isValid() || url.host().isEmpty() || dbName.isEmpty() || dbName.contains(QLatin1Char('/')))
+        throw StoreError(QStringLiteral("无法识别数据库地址 %1，应写成 postgresql://用户名@服务器:端口/数据库名")
+                             .arg(shownAddress(url)));
+    if (!url.password().isEmpty())
+        throw StoreError(QStringLiteral("数据库地址 %1 中不能写密码：密码请放在 PGPASSWORD 或 PostgreSQL 的密码文件中")
+                             .arg(shownAddress(url)));
+    if (!QSqlDatabase::isDriverAvailable(kServerDriver))
+        throw StoreError(QStringLiteral("无法连接数据库服务器 %1：本机没有安装 PostgreSQL 的数据库驱动（QPSQL）")
+                             .arg(url.host()));
+
+    std::unique_ptr<Database> db(new Database(Engine::Postgres, address, nextConnectionName()));
+    QSqlDatabase conn = QSqlDatabase::addDatabase(kServerDriver, db->m_connectionName);
+    conn.setHostName(url.host());
+    if (url.port() > 0)
+        conn.setPort(url.port());
+    conn.setUserName(url.userName()); // empty: libpq takes PGUSER or the login name
+    conn.setDatabaseName(dbName);
+    conn.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=ktv"));
+    if (!conn.open()) {
+        const QSqlError error = conn.lastError();
+        const QString why = (error.databaseText().isEmpty() ? error.text() : error.databaseText()).trimmed();
+        throw StoreError(QStringLiteral("无法连接数据库服务器 %1：%2").arg(url.host(), why));
+    }
+    return db;
+}
+
 std::unique_ptr<Database> Database::openValidated(const QString &folder)
 {
+    if (isServerAddress(folder)) {
+        std::unique_ptr<Database> db = connectServer(folder);
+        db->validate();
+        return db;
+    }
     if (!QFileInfo(folder).isDir())
         throw StoreError(QStringLiteral("找不到数据文件夹：%1").arg(QDir::toNativeSeparators(folder)));
     const QString file = fileNameIn(folder);
     if (!QFileInfo(file).isFile())
         throw StoreError(QStringLiteral("找不到数据库文件：%1").arg(QDir::toNativeSeparators(file)));
 
-    std::unique_ptr<Database> db(new Database(folder, nextConnectionName()));
+    std::unique_ptr<Database> db(new Database(Engine::Sqlite, folder, nextConnectionName()));
     QSqlDatabase conn = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), db->m_connectionName);
     // mode=rw: a normal start must never create a database file.
     conn.setDatabaseName(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()).toString(QUrl::FullyEncoded) +
@@ -160,13 +198,26 @@ void Database::verify(const QString &folder) { openValidated(folder); }
 
 std::unique_ptr<Database> Database::create(const QString &folder)
 {
+    if (isServerAddress(folder)) {
+        std::unique_ptr<Database> db = connectServer(folder);
+        QSqlQuery tables = db->run(db->m_dialect.tableCountQuery());
+        const qint64 found = tables.next() ? tables.value(0).toLongLong() : 0;
+        tables.finish();
+        if (found > 0)
+            throw StoreError(QStringLiteral("数据库 %1 中已经有 %2 张表，不会在其中建立新的数据库；请使用一个空的数据库")
+                                 .arg(shownAddress(QUrl(folder)))
+                                 .arg(found));
+        db->createSchema();
+        db->configure();
+        return db;
+    }
     const QString file = fileNameIn(folder);
     if (QFileInfo::exists(file))
         throw StoreError(QStringLiteral("数据库文件已存在，不会覆盖：%1").arg(QDir::toNativeSeparators(file)));
     if (!QDir().mkpath(folder))
         throw StoreError(QStringLiteral("无法创建数据文件夹：%1").arg(QDir::toNativeSeparators(folder)));
 
-    std::unique_ptr<Database> db(new Database(folder, nextConnectionName()));
+    std::unique_ptr<Database> db(new Database(Engine::Sqlite, folder, nextConnectionName()));
     QSqlDatabase conn = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), db->m_connectionName);
     conn.setDatabaseName(file);
     conn.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
@@ -181,6 +232,10 @@ std::unique_ptr<Database> Database::create(const QString &folder)
 
 void Database::configure()
 {
+    if (m_dialect.isServer()) {
+        listenForChanges();
+        return;
+    }
     run(QStringLiteral("PRAGMA synchronous=FULL"));
     run(QStringLiteral("PRAGMA busy_timeout=5000"));
     QSqlQuery mode = run(QStringLiteral("PRAGMA journal_mode"));
@@ -192,28 +247,35 @@ void Database::configure()
 
 void Database::validate()
 {
-    const QString file = QDir::toNativeSeparators(fileNameIn(m_folder));
+    const bool server = m_dialect.isServer();
+    const QString file = server ? shownAddress(QUrl(m_location)) : QDir::toNativeSeparators(fileNameIn(m_folder));
+    const QString what = server ? QStringLiteral("数据库") : QStringLiteral("数据库文件");
     // Only what a start needs: the header, the schema, and the first and last record of every table. The
     // whole file is read by the full check, which runs apart from the start (integritycheck.h).
-    const QString header = headerProblem(fileNameIn(m_folder));
-    if (!header.isEmpty())
-        throw StoreError(header);
-    {
+    if (!server) {
+        const QString header = headerProblem(fileNameIn(m_folder));
+        if (!header.isEmpty())
+            throw StoreError(header);
         QSqlQuery schema(connection());
         if (!schema.exec(QStringLiteral("SELECT name FROM sqlite_schema")))
-            throw StoreError(
-                damagedFileMessage(file, QStringLiteral("表结构已损坏：%1").arg(reason(schema.lastError()))));
+            throw StoreError(damagedFileMessage(
+                file, QStringLiteral("表结构已损坏：%1").arg(reason(schema.lastError(), m_dialect.engine()))));
     }
-    QSqlQuery version = run(QStringLiteral("PRAGMA user_version"));
-    const int found = version.next() ? version.value(0).toInt() : 0;
-    version.finish();
+    int found = 0;
+    {
+        // A database without the program's version is none of the program's.
+        QSqlQuery version(connection());
+        version.setForwardOnly(true);
+        if (version.exec(m_dialect.schemaVersionQuery()) && version.next())
+            found = version.value(0).toInt();
+    }
     if (found > schemaVersion)
-        throw StoreError(QStringLiteral("数据库文件 %1 来自更新版本的程序（版本 %2），请升级程序").arg(file).arg(found));
+        throw StoreError(QStringLiteral("%1 %2 来自更新版本的程序（版本 %3），请升级程序").arg(what, file).arg(found));
     if (found < 1)
-        throw StoreError(QStringLiteral("数据库文件 %1 不是本程序的数据库").arg(file));
+        throw StoreError(QStringLiteral("%1 %2 不是本程序的数据库").arg(what, file));
 
     for (const TableDef *table : tables::all()) {
-        const QSqlRecord rec = connection().record(table->name);
+        const QSqlRecord rec = connection().record(server ? table->name.toLower() : table->name);
         if (rec.isEmpty())
             throw StoreError(QStringLiteral("数据库中缺少表 %1（%2）").arg(table->name, table->fileName));
         for (const FieldDef &field : table->fields) {
@@ -222,10 +284,13 @@ void Database::validate()
         }
         for (const char *end : {"", " DESC"}) {
             QSqlQuery edge(connection());
-            if (!edge.exec(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid%2 LIMIT 1")
-                               .arg(table->name, QLatin1String(end))))
-                throw StoreError(
-                    damagedFileMessage(file, QStringLiteral("%1：%2").arg(table->fileName, reason(edge.lastError()))));
+            if (!edge.exec(QStringLiteral("SELECT * FROM %1 ORDER BY %2%3 LIMIT 1")
+                               .arg(table->name, m_dialect.rowKey(*table), QLatin1String(end)))) {
+                const QString why = reason(edge.lastError(), m_dialect.engine());
+                if (server)
+                    throw StoreError(QStringLiteral("无法读取数据库 %1 中的 %2：%3").arg(file, table->fileName, why));
+                throw StoreError(damagedFileMessage(file, QStringLiteral("%1：%2").arg(table->fileName, why)));
+            }
             while (edge.next()) {
             }
         }
@@ -235,29 +300,30 @@ void Database::validate()
 void Database::createSchema()
 {
     Transaction tx(*this);
+    for (const QString &statement : m_dialect.changeNoticeFunction())
+        run(statement);
     for (const TableDef *table : tables::all()) {
-        QStringList columns;
-        for (const FieldDef &field : table->fields) {
-            QString column = QStringLiteral("\"%1\" %2").arg(field.name, columnType(field));
-            if (field.name == table->uniqueKey)
-                column += QStringLiteral(" UNIQUE");
-            columns << column;
-        }
-        run(QStringLiteral("CREATE TABLE \"%1\" (%2)").arg(table->name, columns.join(QLatin1String(", "))));
+        run(QStringLiteral("CREATE TABLE %1 (%2)")
+                .arg(m_dialect.definedName(table->name), m_dialect.columnDefinitions(*table).join(", ")));
         for (const IndexDef &index : table->indexes) {
             if (table->field(index.fields.first()).kind == FieldKind::AutoInc)
                 continue; // the serial number is the row's own key
             QStringList cols;
             for (const QString &f : index.fields)
-                cols << QStringLiteral("\"%1\"%2").arg(f, index.descending ? QStringLiteral(" DESC") : QString());
-            run(QStringLiteral("CREATE INDEX \"%1\" ON \"%2\" (%3)").arg(index.name, table->name, cols.join(',')));
+                cols << m_dialect.orderTerm(m_dialect.definedName(f), index.descending);
+            run(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                    .arg(m_dialect.definedName(index.name), m_dialect.definedName(table->name), cols.join(',')));
         }
+        for (const QString &statement : m_dialect.changeNotices(*table))
+            run(statement);
     }
     // The lists of unsettled visits read only these rows, however many settled visits the venue keeps.
-    run(QStringLiteral("CREATE INDEX open_visits ON Openroom (Openroom_Lishui) WHERE Openroom_beizhu IS NOT '%1'")
-            .arg(QStringLiteral("结清")));
-    run(QStringLiteral("CREATE INDEX open_rooms ON room (Room_id) WHERE Room_used IS NOT '%1'").arg(tables::yes));
-    run(QStringLiteral("PRAGMA user_version=%1").arg(schemaVersion));
+    run(QStringLiteral("CREATE INDEX open_visits ON Openroom (Openroom_Lishui) WHERE ") +
+        m_dialect.notSame(QStringLiteral("Openroom_beizhu"), QStringLiteral("'%1'").arg(QStringLiteral("结清"))));
+    run(QStringLiteral("CREATE INDEX open_rooms ON room (Room_id) WHERE ") +
+        m_dialect.notSame(QStringLiteral("Room_used"), QStringLiteral("'%1'").arg(tables::yes)));
+    for (const QString &statement : m_dialect.setSchemaVersion(schemaVersion))
+        run(statement);
     tx.commit();
 }
 
@@ -265,27 +331,59 @@ QSqlQuery Database::prepare(const QString &sql)
 {
     QSqlQuery query(connection());
     query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        if (isDamage(query.lastError()))
-            throw StoreError(damagedFileMessage(fileNameIn(m_folder), reason(query.lastError())));
-        throw StoreError(QStringLiteral("数据库操作失败：%1").arg(reason(query.lastError())));
-    }
+    if (!query.prepare(sql))
+        throw StoreError(failureMessage(query.lastError()));
     return query;
 }
 
 void Database::exec(QSqlQuery &query, const QString &what)
 {
-    if (!query.exec()) {
-        const QString why = reason(query.lastError());
-        if (isDamage(query.lastError()))
-            throw StoreError(damagedFileMessage(fileNameIn(m_folder), why));
-        throw StoreError(what.isEmpty() ? QStringLiteral("数据库操作失败：%1").arg(why)
-                                        : QStringLiteral("%1失败：%2").arg(what, why));
+    if (!query.exec())
+        throw StoreError(failureMessage(query.lastError(), what));
+}
+
+QString Database::failureMessage(const QSqlError &error, const QString &what) const
+{
+    const QString why = reason(error, m_dialect.engine());
+    if (isDamage(error, m_dialect.engine()))
+        return damagedFileMessage(fileNameIn(m_folder), why);
+    return what.isEmpty() ? QStringLiteral("数据库操作失败：%1").arg(why) : QStringLiteral("%1失败：%2").arg(what, why);
+}
+
+qint64 Database::insert(const TableDef &table, const QStringList &fields, const QVariantList &binds)
+{
+    QString sql = QStringLiteral("INSERT INTO ") + table.name;
+    if (fields.isEmpty()) {
+        sql += QStringLiteral(" DEFAULT VALUES");
+    } else {
+        const QStringList marks(fields.size(), QStringLiteral("?"));
+        sql += QStringLiteral(" (") + fields.join(QLatin1String(", ")) + QStringLiteral(") VALUES (") +
+               marks.join(QLatin1String(", ")) + QLatin1Char(')');
     }
+    QSqlQuery query = run(sql + m_dialect.returningKey(table), binds);
+    const qint64 key = m_dialect.isServer() ? (query.next() ? query.value(0).toLongLong() : 0)
+                                            : query.lastInsertId().toLongLong();
+    query.finish();
+    noteWrite(table.name);
+    return key;
+}
+
+bool Database::hasIndex(const QString &name)
+{
+    QSqlQuery found = run(m_dialect.indexCountQuery(), {name});
+    return found.next() && found.value(0).toInt() > 0;
 }
 
 QSqlQuery Database::run(const QString &sql, const QVariantList &binds)
 {
+    if (binds.isEmpty() && m_dialect.isServer()) {
+        // The server prepares only queries and changes of rows, not BEGIN or CREATE: sent as they are.
+        QSqlQuery query(connection());
+        query.setForwardOnly(true);
+        if (!query.exec(sql))
+            throw StoreError(failureMessage(query.lastError()));
+        return query;
+    }
     QSqlQuery query = prepare(sql);
     for (const QVariant &v : binds)
         query.addBindValue(v);
@@ -295,15 +393,34 @@ QSqlQuery Database::run(const QString &sql, const QVariantList &binds)
 
 quint64 Database::version(const QString &table)
 {
-    // Inside a transaction nobody else can commit: the look taken at its start holds.
+    // Inside a transaction the look taken at its start holds: on SQLite nobody else can commit meanwhile; on
+    // a server others may, and a step reads again, locked, what it acts on (Dialect::lockRows).
     if (m_depth == 0)
         pollOtherWriters();
-    return m_epoch + m_versions.value(table);
+    return m_epoch + m_versions.value(table.toLower());
 }
 
 void Database::noteWrite(const QString &table)
 {
-    ++m_versions[table];
+    ++m_versions[table.toLower()];
+    emit changed();
+}
+
+void Database::listenForChanges()
+{
+    QSqlDriver *driver = connection().driver();
+    if (!driver->subscribeToNotification(Dialect::changeChannel()))
+        throw StoreError(QStringLiteral("无法接收数据库 %1 的修改通知：%2")
+                             .arg(shownAddress(QUrl(m_location)), reason(driver->lastError(), m_dialect.engine())));
+    connect(driver, &QSqlDriver::notification, this, &Database::otherWrote);
+}
+
+void Database::otherWrote(const QString &name, QSqlDriver::NotificationSource source, const QVariant &payload)
+{
+    // This connection's own writes were noted as they were made.
+    if (name != Dialect::changeChannel() || source == QSqlDriver::SelfSource)
+        return;
+    ++m_versions[payload.toString().toLower()];
     emit changed();
 }
 
@@ -315,6 +432,16 @@ void Database::bumpAll()
 
 void Database::pollOtherWriters()
 {
+    if (m_dialect.isServer()) {
+        if (!m_dataVersionQuery)
+            m_dataVersionQuery = std::make_unique<QSqlQuery>(prepare(QStringLiteral("SELECT 1")));
+        // The server sends the notices of commits made before this exchange ahead of its answer; the driver
+        // hands them over (otherWrote) when asked to read what came, as its socket notifier does.
+        exec(*m_dataVersionQuery);
+        m_dataVersionQuery->finish();
+        QMetaObject::invokeMethod(connection().driver(), "_q_handleNotification", Qt::DirectConnection);
+        return;
+    }
     if (!m_dataVersionQuery) {
         m_dataVersionQuery = std::make_unique<QSqlQuery>(prepare(QStringLiteral("PRAGMA data_version")));
     }
@@ -331,6 +458,8 @@ void Database::pollOtherWriters()
 
 void Database::watchOtherWriters(int intervalMs)
 {
+    if (m_dialect.isServer())
+        return;
     auto *timer = new QTimer(this);
     timer->setInterval(intervalMs);
     connect(timer, &QTimer::timeout, this, [this] {
@@ -352,7 +481,7 @@ void Database::begin()
     m_failed = false;
     try {
         // IMMEDIATE takes the write lock at once, so a concurrent writer makes us wait instead of failing later.
-        run(QStringLiteral("BEGIN IMMEDIATE"));
+        run(m_dialect.beginWriting());
         // What others committed before the lock was taken is what this transaction reads.
         pollOtherWriters();
     } catch (...) {

@@ -1,15 +1,24 @@
 #pragma once
 
+#include "dialect.h"
+
 #include <QHash>
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlQuery>
 
 #include <memory>
 
 namespace ktv {
 
+struct TableDef;
+
 // The venue database: one SQLite file, ktv.db, in the data folder.
+//
+// Where several stations share one venue, the database lives on a PostgreSQL server instead, named by an
+// address postgresql://USER@HOST:PORT/DBNAME; the password comes from libpq's own sources (PGPASSWORD, the
+// password file), never from the address. Everything above the store works the same on either.
 class Database : public QObject
 {
     Q_OBJECT
@@ -17,25 +26,36 @@ public:
     static constexpr int schemaVersion = 1;
     static QString fileNameIn(const QString &folder);
     static QString defaultFolder();
+    // Whether `where` names a database server rather than a data folder.
+    static bool isServerAddress(const QString &where);
 
-    // Opens an existing venue database; never creates or alters one. Throws StoreError naming what is wrong.
-    // Reads only the header, the schema and the ends of each table, so that it costs the same on any size of
-    // history; the whole file is read by checkDatabaseFile (integritycheck.h).
-    static std::unique_ptr<Database> open(const QString &folder);
+    // Opens an existing venue database in a data folder or on a server; never creates or alters one. Throws
+    // StoreError naming what is wrong. Reads only the header, the schema and the ends of each table, so that
+    // it costs the same on any size of history; the whole file is read by checkDatabaseFile (integritycheck.h).
+    static std::unique_ptr<Database> open(const QString &where);
     // The same refusals as open, changing nothing: for checking a data folder.
-    static void verify(const QString &folder);
-    // Creates a new, empty venue database in folder (made if missing); refuses to overwrite one.
-    static std::unique_ptr<Database> create(const QString &folder);
+    static void verify(const QString &where);
+    // Creates a new, empty venue database in a folder (made if missing), refusing to overwrite one; or in an
+    // empty database on a server, refusing one that already holds tables.
+    static std::unique_ptr<Database> create(const QString &where);
 
     ~Database() override;
 
+    // The data folder; empty for a database on a server.
     QString folder() const { return m_folder; }
+    // The data folder or the server's address, as given.
+    QString location() const { return m_location; }
+    const Dialect &dialect() const { return m_dialect; }
     QSqlDatabase connection() const;
 
     // Prepares and runs a statement; a failure throws StoreError with the database's reason.
     QSqlQuery run(const QString &sql, const QVariantList &binds = {});
     QSqlQuery prepare(const QString &sql);
     void exec(QSqlQuery &query, const QString &what = {});
+    // Inserts a record (its fields named bare, their values bound in the same order) and answers its row key.
+    // Notes the write.
+    qint64 insert(const TableDef &table, const QStringList &fields, const QVariantList &binds);
+    bool hasIndex(const QString &name);
 
     bool inTransaction() const { return m_depth > 0; }
 
@@ -44,9 +64,12 @@ public:
     // a transaction is rolled back. A cursor whose view was read at an older version reads it again.
     quint64 version(const QString &table);
     void noteWrite(const QString &table);
-    // Asks SQLite whether another connection committed since the last look; cheap, reads no table.
+    // Asks whether another connection committed since the last look; cheap, reads no table. SQLite counts
+    // other connections' commits; PostgreSQL sends a notice naming the table from each commit (dialect.h),
+    // which this takes in after one exchange with the server, so that all sent before it are seen.
     void pollOtherWriters();
-    // Looks for other connections' commits every interval, so that shown lists follow them.
+    // Looks for other connections' commits every interval, so that shown lists follow them. A server's
+    // notices arrive by themselves, as soon as the event loop runs.
     void watchOtherWriters(int intervalMs);
 
 signals:
@@ -55,9 +78,13 @@ signals:
 
 private:
     friend class Transaction;
-    Database(const QString &folder, const QString &connectionName);
+    Database(Engine engine, const QString &location, const QString &connectionName);
     static std::unique_ptr<Database> openValidated(const QString &folder);
+    static std::unique_ptr<Database> connectServer(const QString &address);
     void configure();
+    void listenForChanges();
+    void otherWrote(const QString &name, QSqlDriver::NotificationSource source, const QVariant &payload);
+    QString failureMessage(const QSqlError &error, const QString &what = {}) const;
     void validate();
     void createSchema();
 
@@ -67,6 +94,8 @@ private:
 
     void bumpAll();
 
+    Dialect m_dialect;
+    QString m_location;
     QString m_folder;
     QString m_connectionName;
     int m_depth = 0;
@@ -74,7 +103,7 @@ private:
     QHash<QString, quint64> m_versions;
     quint64 m_epoch = 0;                     // moves for every table at once
     qint64 m_dataVersion = -1;               // SQLite's count of other connections' commits, as last seen
-    std::unique_ptr<QSqlQuery> m_dataVersionQuery;
+    std::unique_ptr<QSqlQuery> m_dataVersionQuery; // or, on a server, the exchange that brings its notices
 };
 
 class Cursor;

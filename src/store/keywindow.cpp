@@ -359,11 +359,11 @@ qint64 KeyWindow::origin()
 
 QString KeyWindow::walkOrder(bool forward) const
 {
-    const QString dir = ascendingWalk(forward) ? QString() : QStringLiteral(" DESC");
+    const Dialect &dialect = m_db.dialect();
     QStringList terms;
     for (const QString &column : m_view.orderBy)
-        terms << column + dir;
-    terms << QStringLiteral("rowid") + dir;
+        terms << dialect.orderTerm(column, !ascendingWalk(forward));
+    terms << dialect.orderTerm(m_view.key, !ascendingWalk(forward));
     return terms.join(QLatin1String(", "));
 }
 
@@ -378,14 +378,14 @@ QList<KeyWindow::Part> KeyWindow::partsAfter(const KeyEntry &from, bool forward)
         QStringList prefix;
         QVariantList binds;
         for (int j = 0; j < i; ++j) {
-            prefix << m_view.orderBy[j] + QStringLiteral(" IS ?");
+            prefix << m_db.dialect().same(m_view.orderBy[j], QStringLiteral("?"));
             binds << from.order.value(j);
         }
         const auto add = [&](const QString &condition, const QVariantList &more) {
             parts << Part{(QStringList(prefix) << condition).join(QLatin1String(" AND ")), binds + more};
         };
         if (i == k) {
-            add(up ? QStringLiteral("rowid > ?") : QStringLiteral("rowid < ?"), {from.key});
+            add(m_view.key + (up ? QStringLiteral(" > ?") : QStringLiteral(" < ?")), {from.key});
             continue;
         }
         const QString &column = m_view.orderBy[i];
@@ -427,7 +427,7 @@ QList<KeyEntry> KeyWindow::select(const QString &condition, const QVariantList &
 {
     if (m_view.table.isEmpty())
         return {}; // not read yet
-    QString sql = QStringLiteral("SELECT rowid");
+    QString sql = QStringLiteral("SELECT ") + m_view.key;
     for (const QString &column : m_view.orderBy)
         sql += QStringLiteral(", ") + column;
     sql += QStringLiteral(" FROM ") + m_view.table + whereWith(condition);
@@ -518,11 +518,11 @@ std::optional<KeyEntry> KeyWindow::lookUp(qint64 key, bool *inView)
 {
     if (m_view.table.isEmpty())
         return std::nullopt;
-    QString sql = QStringLiteral("SELECT rowid");
+    QString sql = QStringLiteral("SELECT ") + m_view.key;
     for (const QString &column : m_view.orderBy)
         sql += QStringLiteral(", ") + column;
-    sql += QStringLiteral(", ") + (m_view.condition.isEmpty() ? QStringLiteral("1") : m_view.condition);
-    sql += QStringLiteral(" FROM ") + m_view.table + QStringLiteral(" WHERE rowid = ?");
+    sql += QStringLiteral(", ") + (m_view.condition.isEmpty() ? QStringLiteral("1 = 1") : m_view.condition);
+    sql += QStringLiteral(" FROM ") + m_view.table + QStringLiteral(" WHERE ") + m_view.key + QStringLiteral(" = ?");
     QSqlQuery query = m_db.run(sql, m_view.binds + QVariantList{key});
     if (!query.next())
         return std::nullopt;

@@ -32,7 +32,8 @@ class KeyWindow
 public:
     struct View
     {
-        QString table;          // quoted
+        QString table;
+        QString key;            // the rows' key column (dialect.h)
         QString condition;      // SQL over the table's columns; empty for every row
         QVariantList binds;     // for the condition
         QStringList orderBy;    // quoted columns; the key follows them

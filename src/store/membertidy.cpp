@@ -16,12 +16,7 @@ const QString kUnstamped = QStringLiteral("Customers_zjxfsj IS NULL");
 // members). They hold no data of their own, so the schema version stays and earlier releases open the file.
 void ensureTidyingIndexes(Database &db)
 {
-    QSqlQuery found = db.run(
-        QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN (?, ?)"),
-        {QStringLiteral("members_nameless"), QStringLiteral("members_unstamped")});
-    const bool present = found.next() && found.value(0).toInt() == 2;
-    found.finish();
-    if (present)
+    if (db.hasIndex(QStringLiteral("members_nameless")) && db.hasIndex(QStringLiteral("members_unstamped")))
         return;
     db.run(QStringLiteral("CREATE INDEX IF NOT EXISTS members_nameless ON Customers (Customers_id) WHERE ") +
            kNameless);

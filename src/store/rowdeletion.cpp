@@ -29,7 +29,7 @@ void bindAll(QSqlQuery &query, const QVariantList &range, const QVariantList &bi
 qint64 countRows(Database &db, const TableDef &table, const QString &condition, const QVariantList &binds)
 {
     QSqlQuery query =
-        db.run(QStringLiteral("SELECT count(*) FROM \"%1\" WHERE 1%2").arg(table.name, also(condition)), binds);
+        db.run(QStringLiteral("SELECT count(*) FROM %1 WHERE 1 = 1%2").arg(table.name, also(condition)), binds);
     return query.next() ? query.value(0).toLongLong() : 0;
 }
 
@@ -40,12 +40,12 @@ qint64 deleteRows(Database &db, const TableDef &table, const QString &condition,
         throw StoreError(QStringLiteral("清空 %1 必须在一个事务中进行").arg(table.fileName));
     // Each batch ends at the row kBatch rows on: both statements walk the table's own key from where the
     // last batch stopped, never from its start.
-    QSqlQuery bound =
-        db.prepare(QStringLiteral("SELECT rowid FROM \"%1\" WHERE rowid > ?%2 ORDER BY rowid LIMIT 1 OFFSET %3")
-                       .arg(table.name, also(condition))
-                       .arg(kBatch - 1));
+    const QString key = db.dialect().rowKey(table);
+    QSqlQuery bound = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %1 > ?%3 ORDER BY %1 LIMIT 1 OFFSET %4")
+                                     .arg(key, table.name, also(condition))
+                                     .arg(kBatch - 1));
     QSqlQuery remove = db.prepare(
-        QStringLiteral("DELETE FROM \"%1\" WHERE rowid > ? AND rowid <= ?%2").arg(table.name, also(condition)));
+        QStringLiteral("DELETE FROM %1 WHERE %2 > ? AND %2 <= ?%3").arg(table.name, key, also(condition)));
     qint64 from = std::numeric_limits<qint64>::min();
     qint64 deleted = 0;
     for (;;) {

@@ -20,23 +20,26 @@ QList<StoredRecord> StoredRecord::select(Database &db, const TableDef &table, co
                                          const QVariant &value, bool ignoreCase, bool firstOnly)
 {
     const FieldDef &f = table.field(field);
-    QStringList columns{QStringLiteral("rowid")};
+    const QString key = db.dialect().rowKey(table);
+    QStringList columns{key};
     for (const FieldDef &each : table.fields)
-        columns << quoted(each.name);
+        columns << sqlName(each.name);
     QString condition;
     QVariantList binds;
     if (value.isNull() || (f.isText() && value.toString().isEmpty())) {
-        condition = quoted(f.name) + QStringLiteral(" IS NULL");
+        condition = sqlName(f.name) + QStringLiteral(" IS NULL");
     } else if (f.isText() && ignoreCase) {
-        condition = QStringLiteral("lower(%1) = lower(?)").arg(quoted(f.name));
+        condition = QStringLiteral("lower(%1) = lower(?)").arg(sqlName(f.name));
         binds << value.toString();
     } else {
-        condition = quoted(f.name) + QStringLiteral(" = ?");
+        condition = sqlName(f.name) + QStringLiteral(" = ?");
         binds << fieldvalue::toSql(f, fieldvalue::normalize(f, value));
     }
     QSqlQuery query = db.run(QStringLiteral("SELECT ") + columns.join(QLatin1String(", ")) + QStringLiteral(" FROM ") +
-                                 quoted(table.name) + QStringLiteral(" WHERE ") + condition +
-                                 QStringLiteral(" ORDER BY rowid") + (firstOnly ? QStringLiteral(" LIMIT 1") : QString()),
+                                 sqlName(table.name) + QStringLiteral(" WHERE ") + condition +
+                                 QStringLiteral(" ORDER BY ") + key + (firstOnly ? QStringLiteral(" LIMIT 1") : QString()) +
+                                 // A step acts on what it read: no other station changes it before the step ends.
+                                 (db.inTransaction() ? db.dialect().lockRows() : QString()),
                              binds);
     QList<StoredRecord> found;
     while (query.next()) {
@@ -70,24 +73,17 @@ qint64 StoredRecord::insert(Database &db, const TableDef &table, const QVariantM
     QVector<QVariant> record(table.fields.size());
     QVector<bool> changed(table.fields.size(), false);
     QStringList names;
-    QStringList marks;
     QVariantList binds;
     for (auto it = values.begin(); it != values.end(); ++it) {
         const int i = table.fieldIndex(it.key());
         const FieldDef &f = table.field(it.key());
         record[i] = fieldvalue::normalize(f, it.value());
         changed[i] = true;
-        names << quoted(f.name);
-        marks << QStringLiteral("?");
+        names << sqlName(f.name);
         binds << fieldvalue::toSql(f, record[i]);
     }
     writerules::check(db, table, 0, record, changed);
-    QSqlQuery query = db.run(QStringLiteral("INSERT INTO ") + quoted(table.name) + QStringLiteral(" (") +
-                                 names.join(QLatin1String(", ")) + QStringLiteral(") VALUES (") +
-                                 marks.join(QLatin1String(", ")) + QLatin1Char(')'),
-                             binds);
-    db.noteWrite(table.name);
-    return query.lastInsertId().toLongLong();
+    return db.insert(table, names, binds);
 }
 
 QVariant StoredRecord::value(const QString &field) const { return m_values.at(m_table->fieldIndex(field)); }
@@ -133,15 +129,16 @@ void StoredRecord::write(Database &db)
     for (int i = 0; i < m_table->fields.size(); ++i) {
         if (!m_changed[i])
             continue;
-        names << quoted(m_table->fields[i].name) + QStringLiteral(" = ?");
+        names << sqlName(m_table->fields[i].name) + QStringLiteral(" = ?");
         binds << fieldvalue::toSql(m_table->fields[i], m_values[i]);
     }
     if (names.isEmpty())
         return;
     writerules::check(db, *m_table, m_rowid, m_values, m_changed);
     binds << m_rowid;
-    db.run(QStringLiteral("UPDATE ") + quoted(m_table->name) + QStringLiteral(" SET ") +
-               names.join(QLatin1String(", ")) + QStringLiteral(" WHERE rowid = ?"),
+    db.run(QStringLiteral("UPDATE ") + sqlName(m_table->name) + QStringLiteral(" SET ") +
+               names.join(QLatin1String(", ")) + QStringLiteral(" WHERE ") + db.dialect().rowKey(*m_table) +
+               QStringLiteral(" = ?"),
            binds);
     db.noteWrite(m_table->name);
     m_changed.fill(false);
@@ -151,7 +148,9 @@ void StoredRecord::remove(Database &db)
 {
     if (!db.inTransaction())
         throw StoreError(QStringLiteral("程序出错：%1 的记录须在事务中删除").arg(m_table->fileName));
-    db.run(QStringLiteral("DELETE FROM ") + quoted(m_table->name) + QStringLiteral(" WHERE rowid = ?"), {m_rowid});
+    db.run(QStringLiteral("DELETE FROM ") + sqlName(m_table->name) + QStringLiteral(" WHERE ") +
+               db.dialect().rowKey(*m_table) + QStringLiteral(" = ?"),
+           {m_rowid});
     db.noteWrite(m_table->name);
 }
 

@@ -40,7 +40,8 @@ void checkRoom(Database &db, const TableDef &table, qint64 rowid, const QVector<
     const int id = table.fieldIndex(QStringLiteral("Room_id"));
     if (rowid == 0 || !changed[id])
         return;
-    QSqlQuery stored = db.run(QStringLiteral("SELECT Room_id FROM room WHERE rowid = ?"), {rowid});
+    QSqlQuery stored = db.run(
+        QStringLiteral("SELECT Room_id FROM room WHERE %1 = ?").arg(db.dialect().rowKey(tables::room())), {rowid});
     const QString old = stored.next() ? stored.value(0).toString() : QString();
     stored.finish();
     if (old.isEmpty() || old.compare(values[id].toString(), Qt::CaseInsensitive) == 0)
