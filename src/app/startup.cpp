@@ -176,6 +176,13 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
         // a backup from the command line, whose part is locked and stays.
         removeAbandonedParts(folder);
         removeAbandonedRestoreFiles(folder);
+        // A database of an earlier release gets the tables added since, after a backup that passed its
+        // check; on a server the upgrade is one transaction, which fails whole.
+        if (program->db->needsUpgrade()) {
+            if (!program->db->dialect().isServer())
+                backupBeforeUpgrade(folder, platform);
+            program->db->upgrade();
+        }
         program->data = std::make_unique<TDataModule1>(*program->db, platform.clock);
     } catch (const StoreError &e) {
         platform.dialogs.showError(e.message());

@@ -61,7 +61,10 @@ QString waitWithProgress(BackupJob &job, QWidget *parent)
     return job.path();
 }
 
-QString backupBeforeClearing(const QString &dataFolder, const Platform &platform, QWidget *parent)
+namespace {
+
+// A checked automatic backup in the foreground; throws StoreError naming what failed and what was not done.
+QString checkedBackup(const QString &dataFolder, const Platform &platform, QWidget *parent, const QString &notDone)
 {
     try {
         BackupJob job(dataFolder, BackupKind::Automatic, platform.clock.now());
@@ -69,11 +72,24 @@ QString backupBeforeClearing(const QString &dataFolder, const Platform &platform
         const QString path = waitWithProgress(job, parent);
         // A path means the copy passed its check; it must still be there once the older ones are pruned.
         if (path.isEmpty() || !QFileInfo(path).isFile())
-            throw StoreError(QStringLiteral("清空前的备份文件 %1 不见了").arg(QDir::toNativeSeparators(path)));
+            throw StoreError(QStringLiteral("备份文件 %1 不见了").arg(QDir::toNativeSeparators(path)));
         return path;
     } catch (const StoreError &e) {
-        throw StoreError(QStringLiteral("%1\n未清空任何数据。").arg(e.message()));
+        throw StoreError(QStringLiteral("%1\n%2").arg(e.message(), notDone));
     }
+}
+
+} // namespace
+
+QString backupBeforeClearing(const QString &dataFolder, const Platform &platform, QWidget *parent)
+{
+    return checkedBackup(dataFolder, platform, parent, QStringLiteral("未清空任何数据。"));
+}
+
+QString backupBeforeUpgrade(const QString &dataFolder, const Platform &platform)
+{
+    return checkedBackup(dataFolder, platform, nullptr,
+                         QStringLiteral("数据库没有升级，程序不能启动；请先解决上面的问题，或使用旧版本的程序。"));
 }
 
 } // namespace ktv

@@ -24,4 +24,7 @@ QString waitWithProgress(BackupJob &job, QWidget *parent);
 // and passed its check; throws StoreError when it is not: then nothing may be cleared.
 QString backupBeforeClearing(const QString &dataFolder, const Platform &platform, QWidget *parent);
 
+// The same, before a database made by an earlier release is upgraded at start-up.
+QString backupBeforeUpgrade(const QString &dataFolder, const Platform &platform);
+
 } // namespace ktv

@@ -24,6 +24,7 @@ struct SchemaObject
     QString type;
     QString sql;
     QString form;           // the definition, normalised for comparing
+    QString table;          // the table an index is on, lower case
     bool fromStart = false; // in a new database; otherwise made when first needed
 };
 
@@ -40,12 +41,13 @@ QHash<QString, SchemaObject> objectsOf(QSqlQuery query)
     QHash<QString, SchemaObject> objects;
     while (query.next()) {
         const QString sql = query.value(2).toString();
-        objects.insert(query.value(1).toString().toLower(), {query.value(0).toString(), sql, normalised(sql)});
+        objects.insert(query.value(1).toString().toLower(),
+                       {query.value(0).toString(), sql, normalised(sql), query.value(3).toString().toLower()});
     }
     return objects;
 }
 
-const QString kSchemaQuery = QStringLiteral("SELECT type, name, sql FROM sqlite_schema WHERE name NOT LIKE 'sqlite!_%' "
+const QString kSchemaQuery = QStringLiteral("SELECT type, name, sql, tbl_name FROM sqlite_schema WHERE name NOT LIKE 'sqlite!_%' "
                                             "ESCAPE '!'");
 
 // The schema as the program makes it, read once from a new database made the program's own way.
@@ -109,6 +111,9 @@ SchemaFindings compareSchema(const QString &fileName)
         const auto there = found.constFind(it.key());
         if (there != found.constEnd() && (there->type != it->type || there->form == it->form))
             continue; // the same, or something else under its name (named above)
+        // A table that an earlier release did not have comes with its indexes when the next start upgrades.
+        if (!found.contains(it->table))
+            continue;
         findings.missingIndexes << it.key();
         if (it->fromStart)
             findings.missingFromStart << it.key();

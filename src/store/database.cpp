@@ -274,7 +274,11 @@ void Database::validate()
     if (found < 1)
         throw StoreError(QStringLiteral("%1 %2 不是本程序的数据库").arg(what, file));
 
-    for (const TableDef *table : tables::all()) {
+    m_foundVersion = found;
+    QList<const TableDef *> expected = tables::all();
+    if (found >= 2)
+        expected += tables::staffTables();
+    for (const TableDef *table : expected) {
         const QSqlRecord rec = connection().record(server ? table->name.toLower() : table->name);
         if (rec.isEmpty())
             throw StoreError(QStringLiteral("数据库中缺少表 %1（%2）").arg(table->name, table->fileName));
@@ -297,26 +301,30 @@ void Database::validate()
     }
 }
 
+void Database::createTable(const TableDef &table)
+{
+    run(QStringLiteral("CREATE TABLE %1 (%2)")
+            .arg(m_dialect.definedName(table.name), m_dialect.columnDefinitions(table).join(", ")));
+    for (const IndexDef &index : table.indexes) {
+        if (table.field(index.fields.first()).kind == FieldKind::AutoInc)
+            continue; // the serial number is the row's own key
+        QStringList cols;
+        for (const QString &f : index.fields)
+            cols << m_dialect.orderTerm(m_dialect.definedName(f), index.descending);
+        run(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                .arg(m_dialect.definedName(index.name), m_dialect.definedName(table.name), cols.join(',')));
+    }
+    for (const QString &statement : m_dialect.changeNotices(table))
+        run(statement);
+}
+
 void Database::createSchema()
 {
     Transaction tx(*this);
     for (const QString &statement : m_dialect.changeNoticeFunction())
         run(statement);
-    for (const TableDef *table : tables::all()) {
-        run(QStringLiteral("CREATE TABLE %1 (%2)")
-                .arg(m_dialect.definedName(table->name), m_dialect.columnDefinitions(*table).join(", ")));
-        for (const IndexDef &index : table->indexes) {
-            if (table->field(index.fields.first()).kind == FieldKind::AutoInc)
-                continue; // the serial number is the row's own key
-            QStringList cols;
-            for (const QString &f : index.fields)
-                cols << m_dialect.orderTerm(m_dialect.definedName(f), index.descending);
-            run(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                    .arg(m_dialect.definedName(index.name), m_dialect.definedName(table->name), cols.join(',')));
-        }
-        for (const QString &statement : m_dialect.changeNotices(*table))
-            run(statement);
-    }
+    for (const TableDef *table : tables::all() + tables::staffTables())
+        createTable(*table);
     // The lists of unsettled visits read only these rows, however many settled visits the venue keeps.
     run(QStringLiteral("CREATE INDEX open_visits ON Openroom (Openroom_Lishui) WHERE ") +
         m_dialect.notSame(QStringLiteral("Openroom_beizhu"), QStringLiteral("'%1'").arg(QStringLiteral("结清"))));
@@ -325,6 +333,22 @@ void Database::createSchema()
     for (const QString &statement : m_dialect.setSchemaVersion(schemaVersion))
         run(statement);
     tx.commit();
+    m_foundVersion = schemaVersion;
+}
+
+void Database::upgrade()
+{
+    if (!needsUpgrade())
+        return;
+    Transaction tx(*this);
+    if (m_foundVersion < 2) {
+        for (const TableDef *table : tables::staffTables())
+            createTable(*table);
+    }
+    for (const QString &statement : m_dialect.setSchemaVersion(schemaVersion))
+        run(statement);
+    tx.commit();
+    m_foundVersion = schemaVersion;
 }
 
 QSqlQuery Database::prepare(const QString &sql)

@@ -23,7 +23,8 @@ class Database : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int schemaVersion = 1;
+    // 1: the six venue tables; 2: the staff, journal and shift tables added.
+    static constexpr int schemaVersion = 2;
     static QString fileNameIn(const QString &folder);
     static QString defaultFolder();
     // Whether `where` names a database server rather than a data folder.
@@ -46,6 +47,11 @@ public:
     // The data folder or the server's address, as given.
     QString location() const { return m_location; }
     const Dialect &dialect() const { return m_dialect; }
+
+    // A database made by an earlier release opens as it is; before the program works on it, the tables
+    // added since are made by upgrade (the caller backs it up first). Earlier releases refuse it then.
+    bool needsUpgrade() const { return m_foundVersion < schemaVersion; }
+    void upgrade();
     QSqlDatabase connection() const;
 
     // Prepares and runs a statement; a failure throws StoreError with the database's reason.
@@ -87,6 +93,7 @@ private:
     QString failureMessage(const QSqlError &error, const QString &what = {}) const;
     void validate();
     void createSchema();
+    void createTable(const TableDef &table);
 
     void begin();
     void commit();
@@ -99,6 +106,7 @@ private:
     QString m_folder;
     QString m_connectionName;
     int m_depth = 0;
+    int m_foundVersion = schemaVersion;
     bool m_failed = false;
     QHash<QString, quint64> m_versions;
     quint64 m_epoch = 0;                     // moves for every table at once

@@ -127,6 +127,57 @@ const TableDef &callpear()
     return def;
 }
 
+const TableDef &staff()
+{
+    static const TableDef def{
+        QStringLiteral("Staff"),
+        QStringLiteral("Staff.DB"),
+        {wholeText("Staff_id", 10), text("Staff_name", 20), text("Staff_role", 6), flag("Staff_active"),
+         // A salted hash, never the password.
+         text("Staff_password", 120)},
+        QStringLiteral("Staff_id"),
+        {{QStringLiteral("Staff_id"), {QStringLiteral("Staff_id")}}},
+        {QStringLiteral("Staff_id")},
+    };
+    return def;
+}
+
+const TableDef &journal()
+{
+    static const TableDef def{
+        QStringLiteral("Journal"),
+        QStringLiteral("Journal.DB"),
+        {of("Journal_id", K::AutoInc), of("Journal_time", K::DateTime), text("Journal_station", 40),
+         text("Journal_staff", 10), text("Journal_authorised", 10), text("Journal_action", 8),
+         of("Journal_visit", K::Int32), text("Journal_room", 3), of("Journal_amount", K::Money),
+         of("Journal_before", K::Money), of("Journal_after", K::Money), text("Journal_reason", 40)},
+        QString(),
+        // The journal and its reports read a range of days, however long the venue keeps it.
+        {{QStringLiteral("journal_time"), {QStringLiteral("Journal_time")}}},
+    };
+    return def;
+}
+
+const TableDef &shift()
+{
+    static const TableDef def{
+        QStringLiteral("Shift"),
+        QStringLiteral("Shift.DB"),
+        {of("Shift_id", K::AutoInc), text("Shift_staff", 10), text("Shift_station", 40), of("Shift_opened", K::DateTime),
+         of("Shift_closed", K::DateTime), of("Shift_float", K::Money), of("Shift_expected", K::Money),
+         of("Shift_counted", K::Money), of("Shift_difference", K::Money)},
+        QString(),
+        {{QStringLiteral("shift_staff"), {QStringLiteral("Shift_staff")}}},
+    };
+    return def;
+}
+
+const QList<const TableDef *> &staffTables()
+{
+    static const QList<const TableDef *> list{&staff(), &journal(), &shift()};
+    return list;
+}
+
 const QList<const TableDef *> &all()
 {
     static const QList<const TableDef *> list{&customers(), &room(), &clients(), &pear(), &openroom(), &callpear()};
@@ -135,7 +186,7 @@ const QList<const TableDef *> &all()
 
 const TableDef &byName(const QString &name)
 {
-    for (const TableDef *def : all()) {
+    for (const TableDef *def : all() + staffTables()) {
         if (def->name.compare(name, Qt::CaseInsensitive) == 0)
             return *def;
     }

@@ -12,7 +12,15 @@ const TableDef &pear();
 const TableDef &openroom();
 const TableDef &callpear();
 
+// The venue's six tables, as every release has had them.
 const QList<const TableDef *> &all();
+
+// Staff accountability (from schema version 2): who works the program, what each did, and their shifts.
+const TableDef &staff();
+const TableDef &journal();
+const TableDef &shift();
+const QList<const TableDef *> &staffTables();
+
 const TableDef &byName(const QString &name);
 
 inline const QString yes = QStringLiteral("是");
