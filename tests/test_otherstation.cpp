@@ -114,6 +114,7 @@ private slots:
     void roomSearchThatFindsNothingChoosesNothing();
     void clientPcStepsNeverReachTheNeighbour();
     void refusedClientPcSaveOnATimerIsDropped();
+    void paymentAndItsJournalRowAreStoredTogether();
     void randomStepsNeverLetARoomTwice();
 };
 
@@ -151,7 +152,7 @@ void TestOtherStation::checkOutAndPaymentRefuseAVisitSettledElsewhere()
     // Paying is refused the same way, whatever the status bar's timer did meanwhile.
     QMetaObject::invokeMethod(s.checkOut().Timer1(), "timeout");
     s.checkOut().paidBox()->lineEdit()->setFocus();
-    s.checkOut().paidBox()->lineEdit()->setText(QStringLiteral("500"));
+    QTest::keyClicks(s.checkOut().paidBox()->lineEdit(), QStringLiteral("500"));
     s.press(5);
     QVERIFY(s.stored(QStringLiteral("SELECT Openroom_shifu FROM Openroom WHERE Openroom_Lishui = 2")).isNull());
     QVERIFY(s.stored(QStringLiteral("SELECT Openroom_beizhu FROM Openroom WHERE Openroom_Lishui = 2")).isNull());
@@ -470,6 +471,40 @@ void TestOtherStation::refusedClientPcSaveOnATimerIsDropped()
     QCOMPARE(s.stored(QStringLiteral("SELECT Clients_used FROM Clients")).toString(), QString());
 }
 
+// A payment short of the amount due is journalled as "欠帐" with the cash kept; when the journal row
+// cannot be written, the payment is not stored either.
+void TestOtherStation::paymentAndItsJournalRowAreStoredTogether()
+{
+    TwoParties s;
+    s.elsewhere(QStringLiteral("UPDATE Openroom SET Openroom_jbxf = 100, Openroom_jiushui = 0"));
+    s.locate(QStringLiteral("101"));
+    s.elsewhere(QStringLiteral("CREATE TRIGGER journal_full BEFORE INSERT ON Journal BEGIN "
+                               "SELECT RAISE(ABORT, 'database or disk is full'); END"));
+    s.checkOut().bringUp();
+    QVERIFY(QTest::qWaitForWindowActive(&s.checkOut()));
+    s.checkOut().paidBox()->lineEdit()->setFocus();
+    QTest::keyClicks(s.checkOut().paidBox()->lineEdit(), QStringLiteral("90"));
+    s.press(5);
+    QCOMPARE(s.services.dialogs.errors().size(), 1);
+    QVERIFY(s.stored(QStringLiteral("SELECT Openroom_beizhu FROM Openroom WHERE Openroom_Lishui = 1")).isNull());
+    QCOMPARE(s.count(QStringLiteral("Journal")), 0);
+
+    s.elsewhere(QStringLiteral("DROP TRIGGER journal_full"));
+    s.press(5);
+    QCOMPARE(s.stored(QStringLiteral("SELECT Openroom_beizhu FROM Openroom WHERE Openroom_Lishui = 1")).toString(),
+             QStringLiteral("欠帐:10"));
+    QSqlQuery row = s.db->run(QStringLiteral("SELECT Journal_action, Journal_amount, Journal_before, Journal_after, "
+                                             "Journal_visit, Journal_room FROM Journal"));
+    QVERIFY(row.next());
+    QCOMPARE(row.value(0).toString(), QStringLiteral("欠帐"));
+    QCOMPARE(row.value(1).toDouble(), 90.0);
+    QCOMPARE(row.value(2).toDouble(), 100.0);
+    QCOMPARE(row.value(3).toDouble(), 100.0);
+    QCOMPARE(row.value(4).toInt(), 1);
+    QCOMPARE(row.value(5).toString(), QStringLiteral("101"));
+    QVERIFY(!row.next());
+}
+
 // Check-ins, drinks, check-outs and payments at this station while another settles and lets rooms and
 // deletes and adds members, drinks and client PCs: no room ever holds two visits not checked out, and
 // every room in use has one.
@@ -540,8 +575,9 @@ void TestOtherStation::randomStepsNeverLetARoomTwice()
             s.locate(room);
             for (int step : {1, 2, 3, 4})
                 s.press(step);
+            s.checkOut().bringUp();
             s.checkOut().paidBox()->lineEdit()->setFocus();
-            s.checkOut().paidBox()->lineEdit()->setText(QStringLiteral("1000"));
+            QTest::keyClicks(s.checkOut().paidBox()->lineEdit(), QStringLiteral("1000"));
             s.press(5);
             s.checkOut().paidBox()->discardPending();
             break;
@@ -566,6 +602,8 @@ void TestOtherStation::randomStepsNeverLetARoomTwice()
         if (empty.next())
             QFAIL(qPrintable(QStringLiteral("step %1: room %2 in use with no visit").arg(i).arg(empty.value(0).toString())));
     }
+    // The walk did take payments here, paid in full.
+    QVERIFY(s.stored(QStringLiteral("SELECT count(*) FROM Journal WHERE Journal_action = '收费'")).toInt() > 10);
 }
 
 QTEST_MAIN(TestOtherStation)

@@ -3,10 +3,13 @@
 #include "staff/loginguard.h"
 #include "staff/password.h"
 #include "staff/shiftsums.h"
+#include "visits/charge.h"
 
 #include <QtTest>
 
 using namespace ktv::staff;
+using ktv::charge::paymentEntry;
+using ktv::charge::PaymentEntry;
 
 class StaffRulesTest : public QObject
 {

@@ -51,6 +51,10 @@ public:
     // A database made by an earlier release opens as it is; before the program works on it, the tables
     // added since are made by upgrade (the caller backs it up first). Earlier releases refuse it then.
     bool needsUpgrade() const { return m_foundVersion < schemaVersion; }
+
+    // The staff member logged in at this station, whom the journal names; empty while nobody logs in.
+    void setStaff(const QString &staffId) { m_staff = staffId; }
+    QString staff() const { return m_staff; }
     void upgrade();
     QSqlDatabase connection() const;
 
@@ -104,6 +108,7 @@ private:
     Dialect m_dialect;
     QString m_location;
     QString m_folder;
+    QString m_staff;
     QString m_connectionName;
     int m_depth = 0;
     int m_foundVersion = schemaVersion;

@@ -92,6 +92,22 @@ Settlement settle(const Payment &p)
     return s;
 }
 
+PaymentEntry paymentEntry(double total, double amountDue, double paid, std::optional<double> change)
+{
+    PaymentEntry e;
+    e.before = total;
+    e.after = amountDue;
+    const bool shortPaid = change && compareMoney(*change, 0) < 0;
+    if (shortPaid) {
+        e.action = QStringLiteral("欠帐");
+        e.amount = paid;
+    } else {
+        e.action = compareMoney(amountDue, total) < 0 ? QStringLiteral("抹零") : QStringLiteral("收费");
+        e.amount = paid - change.value_or(0);
+    }
+    return e;
+}
+
 QString changePanelText(std::optional<double> change)
 {
     const double c = change.value_or(0);

@@ -69,6 +69,18 @@ struct Settlement
 // Amount due, change and settlement mark of a payment.
 Settlement settle(const Payment &payment);
 
+// The journal row of one payment ("&5收费"): "欠帐" when paid short, else "抹零" when the amount due is
+// below the total, else "收费"; its amount is the cash kept (paid less change, or what was paid when
+// short), before is the total and after the amount due.
+struct PaymentEntry
+{
+    QString action;
+    double amount = 0;
+    double before = 0;
+    double after = 0;
+};
+PaymentEntry paymentEntry(double total, double amountDue, double paid, std::optional<double> change);
+
 // The status bar's change panel: change given, amount owed, or settled.
 QString changePanelText(std::optional<double> change);
 

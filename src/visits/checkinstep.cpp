@@ -4,6 +4,7 @@
 #include "checkoutsteps.h"
 
 #include "store/database.h"
+#include "store/journal.h"
 #include "store/openvisits.h"
 #include "store/storedrecord.h"
 #include "store/tables.h"
@@ -35,6 +36,7 @@ Opened checkIn(Database &db, const QString &memberId, const QString &roomId, con
     member->write(db);
     room->set(QStringLiteral("Room_used"), tables::yes);
     room->write(db);
+    journal::record(db, {QStringLiteral("开房"), opened.serial, opened.room}, now);
     tx.commit();
     return opened;
 }

@@ -1,6 +1,7 @@
 #include "checkoutsteps.h"
 
 #include "store/database.h"
+#include "store/journal.h"
 #include "store/openvisits.h"
 #include "store/storedrecord.h"
 #include "store/tables.h"
@@ -86,6 +87,7 @@ CheckOutResult checkOut(Database &db, qint64 serial, const QDateTime &now)
         }
         writeVisit(db, visit);
         result.checkedOut = true;
+        journal::record(db, {QStringLiteral("退房"), serial, result.room}, now);
     }
     if (!result.room.isEmpty()) {
         // A room is held by every visit not checked out, paid or not: only the last one frees it.
@@ -172,7 +174,7 @@ void computeDrinks(Database &db, qint64 serial)
     tx.commit();
 }
 
-charge::Settlement takePayment(Database &db, qint64 serial)
+charge::Settlement takePayment(Database &db, qint64 serial, const QDateTime &now)
 {
     Transaction tx(db);
     StoredRecord visit = visitOf(db, serial);
@@ -195,6 +197,10 @@ charge::Settlement takePayment(Database &db, qint64 serial)
     visit.set(kChange, s.change ? QVariant(*s.change) : QVariant());
     visit.set(kMark, s.mark);
     writeVisit(db, visit);
+    // Who took how much, and what was waived or left owing.
+    const charge::PaymentEntry e =
+        charge::paymentEntry(payment.roomCharge + payment.drinks, s.amountDue, payment.paid.value_or(0), s.change);
+    journal::record(db, {e.action, serial, visit.text(kVisitRoom), e.amount, e.before, e.after}, now);
     tx.commit();
     return s;
 }

@@ -32,7 +32,7 @@ struct CheckOutResult
     QString room;
 };
 
-// "&1退房": sets the end time of a visit not yet checked out, then frees its room and every client PC of
+// "&1退房": sets the end time (journalled) of a visit not yet checked out, then frees its room and every client PC of
 // the room, unless another visit not checked out holds the room.
 CheckOutResult checkOut(Database &db, qint64 serial, const QDateTime &now);
 // "&2计算用时": used minutes, and the rates the charge is computed with.
@@ -41,8 +41,8 @@ void computeUsedTime(Database &db, qint64 serial);
 void computeRoomCharge(Database &db, qint64 serial);
 // "&4计算酒水消费": the drinks total; lines of quantity 0 or less are deleted, the others noted as paid.
 void computeDrinks(Database &db, qint64 serial);
-// "&5收费": amount due, change and mark. Returns the settlement stored.
-charge::Settlement takePayment(Database &db, qint64 serial);
+// "&5收费": amount due, change and mark, and the payment's journal row. Returns the settlement stored.
+charge::Settlement takePayment(Database &db, qint64 serial, const QDateTime &now);
 // "&7更新最近消费时间": the member's last consumption time becomes the visit's end time.
 void stampLastVisit(Database &db, qint64 serial);
 // "&8消费累计": adds the amount due to the member's accumulated consumption, once per visit. False when it

@@ -388,7 +388,7 @@ void TFormCloseroomandPay::BitBtnJsjsClick()
 void TFormCloseroomandPay::BitBtnShoufeiClick()
 {
     if (const qint64 serial = chosenVisit()) {
-        const charge::Settlement s = checkout::takePayment(m_data.database(), serial);
+        const charge::Settlement s = checkout::takePayment(m_data.database(), serial, m_platform.clock.now());
         followStep();
         if (s.askForPayment)
             m_paidBox->setFocus();

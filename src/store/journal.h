@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+namespace ktv {
+
+class Database;
+
+// The journal of who did what: one row per step that matters for money, written in the same transaction
+// as the step, so that both are stored or neither. Rows are never changed or deleted.
+namespace journal {
+
+struct Entry
+{
+    QString action{}; // "开房", "退房", "收费", "抹零", "欠帐", ...
+    qint64 visit = 0; // 0: none
+    QString room{};
+    std::optional<double> amount{};
+    std::optional<double> before{};
+    std::optional<double> after{};
+    QString reason{};
+    QString authorised{}; // who authorised it, when not the one logged in
+};
+
+// Writes the row at now, naming this station and the staff logged in. Needs the caller's transaction.
+void record(Database &db, const Entry &entry, const QDateTime &now);
+
+} // namespace journal
+} // namespace ktv
