@@ -1,5 +1,7 @@
 #include "storefixture.h"
 
+#include "staff/password.h"
+
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
@@ -15,10 +17,12 @@ struct Run
     QString err;
 };
 
-Run ktvWith(const QStringList &arguments)
+Run ktvWith(const QStringList &arguments, const QByteArray &input = {})
 {
     QProcess process;
     process.start(QStringLiteral(KTV_PROGRAM), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     Run run;
     if (!process.waitForFinished(60000))
         return run;
@@ -39,6 +43,7 @@ private slots:
     void versionIsPrinted();
     void refusedWithoutDoingAnything_data();
     void refusedWithoutDoingAnything();
+    void staffAddedWithTheirPasswordHashed();
 };
 
 void CommandLineTest::helpListsEveryVerbOnce()
@@ -47,7 +52,8 @@ void CommandLineTest::helpListsEveryVerbOnce()
     QCOMPARE(help.code, 0);
     QVERIFY(help.err.isEmpty());
     for (const char *verb :
-         {"--data-dir", "--create-data", "--check", "--backup", "--restore", "--report", "--help", "--version"}) {
+         {"--data-dir", "--create-data", "--check", "--backup", "--restore", "--report", "--add-staff", "--help",
+          "--version"}) {
         const QRegularExpression line(QStringLiteral("^  %1\\b").arg(QLatin1String(verb)),
                                       QRegularExpression::MultilineOption);
         QVERIFY2(help.out.count(line) == 1, verb);
@@ -79,6 +85,7 @@ void CommandLineTest::refusedWithoutDoingAnything_data()
     QTest::newRow("one verb twice with two files") << QStringLiteral("--restore a.db --restore b.db").split(' ');
     QTest::newRow("demo without create-data") << QStringLiteral("--backup --demo").split(' ');
     QTest::newRow("csv without report") << QStringLiteral("--check --csv").split(' ');
+    QTest::newRow("staff without a role") << QStringLiteral("--add-staff S01 张三").split(' ');
 }
 
 void CommandLineTest::refusedWithoutDoingAnything()
@@ -93,6 +100,32 @@ void CommandLineTest::refusedWithoutDoingAnything()
     QVERIFY2(run.err.startsWith(QStringLiteral("ktv: ")) && run.err.contains(QStringLiteral("--help")),
              qPrintable(run.err));
     QCOMPARE(QDir(f.folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before); // no backup taken
+}
+
+void CommandLineTest::staffAddedWithTheirPasswordHashed()
+{
+    StoreFixture f;
+    f.db.reset();
+    const QStringList add{QStringLiteral("--data-dir"), f.folder(), QStringLiteral("--add-staff"), QStringLiteral("S01"),
+                          QStringLiteral("张三"), QStringLiteral("经理")};
+    const Run added = ktvWith(add, QByteArrayLiteral("门1234\n"));
+    QVERIFY2(added.code == 0, qPrintable(added.err));
+    QCOMPARE(ktvWith(add, QByteArrayLiteral("other\n")).code, 1); // the number is taken
+    QCOMPARE(ktvWith({QStringLiteral("--data-dir"), f.folder(), QStringLiteral("--add-staff"), QStringLiteral("S02"),
+                      QStringLiteral("李四"), QStringLiteral("老板")},
+                     QByteArrayLiteral("x\n"))
+                 .code,
+             1); // no such role
+    f.db = Database::open(f.folder());
+    QSqlQuery staff = f.db->run(QStringLiteral("SELECT Staff_name, Staff_role, Staff_active, Staff_password FROM Staff"));
+    QVERIFY(staff.next());
+    QCOMPARE(staff.value(0).toString(), QStringLiteral("张三"));
+    QCOMPARE(staff.value(1).toString(), QStringLiteral("经理"));
+    QCOMPARE(staff.value(2).toString(), tables::yes);
+    QVERIFY(!staff.value(3).toString().contains(QStringLiteral("门1234")));
+    QVERIFY(staff::checkPassword(QStringLiteral("门1234"), staff.value(3).toString()));
+    QVERIFY(!staff.next());
+    QCOMPARE(f.count(QStringLiteral("Journal")), 1);
 }
 
 QTEST_MAIN(CommandLineTest)

@@ -5,6 +5,9 @@
 
 #include "reports/reportcommand.h"
 #include "backup/backupverbs.h"
+#include "staff/staffstore.h"
+#include "store/database.h"
+#include "store/storeerror.h"
 #include "store/clock.h"
 #include "widgets/platform.h"
 #include "widgets/qtplatform.h"
@@ -53,6 +56,27 @@ int backupVerbs(int argc, char *argv[], const ktv::StartOptions &options)
                           : ktv::restoreVerb(options.dataFolder, options.restoreFile, clock, out, err);
 }
 
+// Adding a member of staff reads the password from standard input, so that it shows in no process list.
+int addStaff(int argc, char *argv[], const ktv::StartOptions &options)
+{
+    QCoreApplication app(argc, argv);
+    const ktv::SystemClock clock;
+    try {
+        std::unique_ptr<ktv::Database> db = ktv::Database::open(options.dataFolder);
+        if (db->needsUpgrade())
+            throw ktv::StoreError(QStringLiteral("数据库来自较早的版本：请先启动一次程序，让它升级数据库"));
+        QTextStream in(stdin);
+        const QString password = in.readLine();
+        ktv::staff::add(*db, options.addStaffId, options.addStaffName, options.addStaffRole, password, clock.now());
+    } catch (const ktv::StoreError &e) {
+        std::fprintf(stderr, "ktv: %s\n", qPrintable(e.message()));
+        return 1;
+    }
+    std::printf("ktv: %s\n", qPrintable(QStringLiteral("已添加员工 %1 %2（%3）")
+                                             .arg(options.addStaffId, options.addStaffName, options.addStaffRole)));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -76,6 +100,8 @@ int main(int argc, char *argv[])
         return printReport(argc, argv, options);
     if (options.backup || !options.restoreFile.isEmpty())
         return backupVerbs(argc, argv, options);
+    if (!options.addStaffId.isEmpty())
+        return addStaff(argc, argv, options);
     if (options.check) {
         QCoreApplication app(argc, argv);
         QTextStream out(stdout);

@@ -54,6 +54,7 @@ const VerbLine kVerbLines[] = {
     {"--backup", "把数据库备份为 DIR/backups/ktv-日期-时间.db 并打印其路径（程序运行时也可以）"},
     {"--restore FILE", "用备份文件 FILE 恢复数据库（须先退出程序），被替换的数据库另存为恢复前的备份"},
     {"--report takings|rooms|drinks --from YYYY-MM-DD --to YYYY-MM-DD [--csv]", "打印营业、房间或酒水报表"},
+    {"--add-staff ID NAME ROLE", "添加员工（ROLE 为 收银员、经理 或 管理员），密码从标准输入读一行"},
     {"--help", "显示本说明"},
     {"--version", "显示程序版本"},
 };
@@ -92,10 +93,11 @@ StartOptions parseStartOptions(const QStringList &arguments)
     const QCommandLineOption backup(QStringLiteral("backup"));
     const QCommandLineOption restore(QStringLiteral("restore"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption check(QStringLiteral("check"));
+    const QCommandLineOption addStaff(QStringLiteral("add-staff"), QString(), QStringLiteral("ID"));
     const QCommandLineOption help(QStringLiteral("help"));
     const QCommandLineOption version(QStringLiteral("version"));
-    const QList<QCommandLineOption> all{dataDir, createData, demo,    report, from, to,
-                                        csv,     backup,     restore, check,  help, version};
+    const QList<QCommandLineOption> all{dataDir, createData, demo,  report,   from, to,
+                                        csv,     backup,     restore, check, addStaff, help, version};
     parser.addOptions(all);
     StartOptions options;
     const auto refuse = [&options](const QString &why) {
@@ -104,14 +106,18 @@ StartOptions parseStartOptions(const QStringList &arguments)
     };
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
-    if (!parser.positionalArguments().isEmpty())
-        return refuse(QStringLiteral("多余的参数：%1").arg(parser.positionalArguments().join(QLatin1Char(' '))));
+    // Only --add-staff takes more than its option's value: the name and the role.
+    const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(addStaff) && positional.size() != 2)
+        return refuse(QStringLiteral("--add-staff 需要员工编号、姓名和岗位三项"));
+    if (!parser.isSet(addStaff) && !positional.isEmpty())
+        return refuse(QStringLiteral("多余的参数：%1").arg(positional.join(QLatin1Char(' '))));
     for (const QCommandLineOption &option : all) {
         if (!option.valueName().isEmpty() && parser.values(option).size() > 1)
             return refuse(QStringLiteral("--%1 只能给一次").arg(option.names().first()));
     }
     QStringList verbs;
-    for (const QCommandLineOption *verb : {&createData, &check, &backup, &restore, &report, &help, &version}) {
+    for (const QCommandLineOption *verb : {&createData, &check, &backup, &restore, &report, &addStaff, &help, &version}) {
         if (parser.isSet(*verb))
             verbs << QStringLiteral("--") + verb->names().first();
     }
@@ -130,6 +136,13 @@ StartOptions parseStartOptions(const QStringList &arguments)
     options.reportTo = parser.value(to);
     options.csv = parser.isSet(csv);
     options.check = parser.isSet(check);
+    if (parser.isSet(addStaff)) {
+        options.addStaffId = parser.value(addStaff);
+        options.addStaffName = positional.value(0);
+        options.addStaffRole = positional.value(1);
+        if (options.addStaffId.isEmpty())
+            return refuse(QStringLiteral("--add-staff 需要员工编号"));
+    }
     if (parser.isSet(createData) && options.createFolder.isEmpty())
         return refuse(QStringLiteral("--create-data 需要一个文件夹"));
     if (parser.isSet(restore) && options.restoreFile.isEmpty())

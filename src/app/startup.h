@@ -42,6 +42,9 @@ struct StartOptions
     bool backup = false;  // set: write a backup of the data folder's database and stop
     QString restoreFile;  // set: restore the data folder's database from this file and stop
     bool check = false;   // check the database in dataFolder instead of starting
+    QString addStaffId;   // set: add this member of staff (password from standard input) and stop
+    QString addStaffName;
+    QString addStaffRole;
     bool help = false;    // print usageText() and stop
     bool version = false; // print versionText() and stop
     QString error;        // set when the command line could not be read

@@ -1,0 +1,62 @@
+#include "staffstore.h"
+
+#include "password.h"
+
+#include "store/database.h"
+#include "store/journal.h"
+#include "store/storedrecord.h"
+#include "store/storeerror.h"
+#include "store/tables.h"
+
+#include <QSqlQuery>
+
+namespace ktv::staff {
+
+const QStringList &roles()
+{
+    static const QStringList list{QStringLiteral("收银员"), QStringLiteral("经理"), QStringLiteral("管理员")};
+    return list;
+}
+
+bool anyActive(Database &db)
+{
+    QSqlQuery query = db.run(QStringLiteral("SELECT 1 FROM Staff WHERE Staff_active = ? LIMIT 1"), {tables::yes});
+    return query.next();
+}
+
+std::optional<Member> find(Database &db, const QString &id)
+{
+    const std::optional<StoredRecord> record =
+        StoredRecord::find(db, tables::staff(), QStringLiteral("Staff_id"), id);
+    if (!record)
+        return std::nullopt;
+    return Member{record->text(QStringLiteral("Staff_id")), record->text(QStringLiteral("Staff_name")),
+                  record->text(QStringLiteral("Staff_role")), tables::isYes(record->text(QStringLiteral("Staff_active"))),
+                  record->text(QStringLiteral("Staff_password"))};
+}
+
+void add(Database &db, const QString &id, const QString &name, const QString &role, const QString &password,
+         const QDateTime &now)
+{
+    if (id.trimmed().isEmpty())
+        throw StoreError(QStringLiteral("员工编号不能为空"));
+    if (!roles().contains(role))
+        throw StoreError(QStringLiteral("岗位“%1”不对：只能是 %2").arg(role, roles().join(QStringLiteral("、"))));
+    if (password.isEmpty())
+        throw StoreError(QStringLiteral("密码不能为空"));
+    Transaction tx(db);
+    if (find(db, id))
+        throw StoreError(QStringLiteral("员工编号 %1 已经有人使用").arg(id));
+    StoredRecord::insert(db, tables::staff(),
+                         {{QStringLiteral("Staff_id"), id},
+                          {QStringLiteral("Staff_name"), name},
+                          {QStringLiteral("Staff_role"), role},
+                          {QStringLiteral("Staff_active"), tables::yes},
+                          {QStringLiteral("Staff_password"), hashPassword(password)}});
+    journal::Entry entry{QStringLiteral("员工")};
+    entry.reason = QStringLiteral("添加 %1 %2（%3）").arg(id, name, role);
+    journal::record(db, entry, now);
+    tx.commit();
+}
+
+} // namespace ktv::staff

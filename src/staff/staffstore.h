@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace ktv {
+
+class Database;
+
+namespace staff {
+
+// The three roles, from the least allowed: a cashier, a manager, an administrator.
+const QStringList &roles();
+
+struct Member
+{
+    QString id;
+    QString name;
+    QString role;
+    bool active = false;
+    QString passwordHash;
+};
+
+// Whether anyone may log in: while nobody is set up, the program starts without a log-in.
+bool anyActive(Database &db);
+std::optional<Member> find(Database &db, const QString &id);
+
+// Adds a member of staff, active, with the password's hash, and journals it, in one transaction. Refuses an
+// unknown role, a number already taken, or an empty password, with the cashier's message.
+void add(Database &db, const QString &id, const QString &name, const QString &role, const QString &password,
+         const QDateTime &now);
+
+} // namespace staff
+} // namespace ktv
