@@ -122,6 +122,8 @@ int main(int argc, char *argv[])
     QString error;
     std::unique_ptr<ktv::Program> program = ktv::startProgram(options.dataFolder, platform, &error);
     if (!program) {
+        if (error.isEmpty())
+            return 0; // the log-in was cancelled
         std::fprintf(stderr, "ktv: %s\n", qPrintable(error));
         return 1;
     }

@@ -13,6 +13,7 @@
 #include "backup/restore.h"
 #include "backup/restoreatexit.h"
 #include "reports/demovisits.h"
+#include "staff/formlogin.h"
 
 #include "store/database.h"
 #include "store/datamodule.h"
@@ -20,6 +21,7 @@
 #include "store/integritycheck.h"
 #include "store/storeerror.h"
 #include "widgets/platform.h"
+#include "widgets/statuspanels.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -203,8 +205,27 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
             *error = e.message();
         return nullptr;
     }
+    // Once staff are set up, nobody works the program without logging in; cancelled, the program ends.
+    QString loggedIn;
+    try {
+        if (staff::anyActive(*program->db)) {
+            TFormLogin login(*program->db, platform);
+            if (login.exec() != QDialog::Accepted) {
+                if (error)
+                    error->clear();
+                return nullptr;
+            }
+            loggedIn = QStringLiteral("员工：%1（%2）").arg(login.member().name, login.member().role);
+        }
+    } catch (const StoreError &e) {
+        platform.dialogs.showError(e.message());
+        if (error)
+            *error = e.message();
+        return nullptr;
+    }
     TFormMain *main = new TFormMain(*program->data, platform);
     program->main.reset(main);
+    main->StatusBar1()->setPanelText(3, loggedIn);
     runGuarded(platform.dialogs, [main] { main->FormCreate(); });
     main->showMaximized();
     // The long-lived screens, owned by the main window: hidden until the menu or the board brings them up.

@@ -1,5 +1,6 @@
 #include "staffstore.h"
 
+#include "loginguard.h"
 #include "password.h"
 
 #include "store/database.h"
@@ -9,6 +10,7 @@
 #include "store/tables.h"
 
 #include <QSqlQuery>
+#include <QSysInfo>
 
 namespace ktv::staff {
 
@@ -57,6 +59,46 @@ void add(Database &db, const QString &id, const QString &name, const QString &ro
     entry.reason = QStringLiteral("添加 %1 %2（%3）").arg(id, name, role);
     journal::record(db, entry, now);
     tx.commit();
+}
+
+LoginGuard &loginGuard()
+{
+    static LoginGuard guard;
+    return guard;
+}
+
+Member logIn(Database &db, const QString &id, const QString &password, double cashFloat, const QDateTime &now)
+{
+    LoginGuard &guard = loginGuard();
+    if (const qint64 ms = guard.lockedFor(id, now))
+        throw Refused(QStringLiteral("员工编号 %1 的密码已连续输错 %2 次，请 %3 秒后再试")
+                             .arg(id)
+                             .arg(LoginGuard::kTries)
+                             .arg((ms + 999) / 1000));
+    const std::optional<Member> member = find(db, id);
+    // One message for every refusal, so that it tells nobody which numbers exist.
+    if (!member || !member->active || !checkPassword(password, member->passwordHash)) {
+        guard.failed(id, now);
+        throw Refused(QStringLiteral("员工编号或密码不对"));
+    }
+    guard.succeeded(id);
+    Transaction tx(db);
+    StoredRecord::insert(db, tables::shift(),
+                         {{QStringLiteral("Shift_staff"), member->id},
+                          {QStringLiteral("Shift_station"), QSysInfo::machineHostName()},
+                          {QStringLiteral("Shift_opened"), now},
+                          {QStringLiteral("Shift_float"), cashFloat}});
+    db.setStaff(member->id);
+    try {
+        journal::Entry entry{QStringLiteral("登录")};
+        entry.amount = cashFloat;
+        journal::record(db, entry, now);
+        tx.commit();
+    } catch (...) {
+        db.setStaff(QString());
+        throw;
+    }
+    return *member;
 }
 
 } // namespace ktv::staff

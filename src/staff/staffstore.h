@@ -33,5 +33,16 @@ std::optional<Member> find(Database &db, const QString &id);
 void add(Database &db, const QString &id, const QString &name, const QString &role, const QString &password,
          const QDateTime &now);
 
+class LoginGuard;
+
+// The lock on wrong passwords, kept for the whole run of this station.
+LoginGuard &loginGuard();
+
+// Logs a member of staff in: checks the number and the password (a locked number, an unknown one, an
+// inactive one and a wrong password are refused alike, with the cashier's message), then opens their shift
+// with the cash float and journals the log-in, in one transaction. The station's journal names them from
+// then on.
+Member logIn(Database &db, const QString &id, const QString &password, double cashFloat, const QDateTime &now);
+
 } // namespace staff
 } // namespace ktv

@@ -23,6 +23,14 @@ public:
     using StoreError::StoreError;
 };
 
+// A step that cannot be done on the records as they are stored; nothing was written. The message is the
+// cashier's, shown as a message rather than as an error.
+class Refused : public StoreError
+{
+public:
+    using StoreError::StoreError;
+};
+
 // The record being saved is no longer stored: another station deleted it.
 class RecordGone : public StoreError
 {

@@ -17,13 +17,7 @@ class Database;
 // as stored now inside its own transaction: all that a step writes is stored together or not at all.
 namespace checkout {
 
-// A step that cannot be done on the visit as it is stored; nothing was written. The message is the
-// cashier's, shown as a message rather than as an error.
-class Refused : public StoreError
-{
-public:
-    using StoreError::StoreError;
-};
+using Refused = ktv::Refused;
 
 struct CheckOutResult
 {
