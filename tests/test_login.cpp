@@ -1,7 +1,9 @@
 // Staff log in before the main window once any are set up; a venue without staff starts as before.
 #include "appfixture.h"
 
+#include "staff/formauthorise.h"
 #include "staff/formlogin.h"
+#include "visits/formcloseroomandpay.h"
 #include "staff/staffstore.h"
 #include "visits/formopenroom.h"
 
@@ -44,6 +46,7 @@ private slots:
     void venueWithoutStaffStartsAsBefore();
     void logInOpensAShiftAndIsJournalled();
     void cancelledLogInEndsTheProgram();
+    void loweringABillNeedsAManager();
 };
 
 void LoginTest::venueWithoutStaffStartsAsBefore()
@@ -106,6 +109,58 @@ void LoginTest::cancelledLogInEndsTheProgram()
     QVERIFY(!f.program);
     QVERIFY(error.isEmpty());
     QCOMPARE(f.count(QStringLiteral("Shift")), 0);
+}
+
+// A cashier lowers a bill from 100 to 95: the manager is asked at once. A cashier's own password or a
+// wrong one stores nothing; the manager's stores the payment and one journal row naming both.
+void LoginTest::loweringABillNeedsAManager()
+{
+    AppFixture f;
+    f.addMember(QStringLiteral("001"), QStringLiteral("甲"));
+    f.addRoom(QStringLiteral("101"), tables::yes);
+    f.addRecord(tables::openroom(), {{QStringLiteral("Openroom_room_id"), QStringLiteral("101")},
+                                     {QStringLiteral("Openroom_jbxf"), 100.0},
+                                     {QStringLiteral("Openroom_yingfu"), 95.0},
+                                     {QStringLiteral("Openroom_shifu"), 95.0}});
+    const QDateTime now = f.services.clock.now();
+    staff::add(*f.db, QStringLiteral("C01"), QStringLiteral("收银甲"), QStringLiteral("收银员"), QStringLiteral("c"), now);
+    staff::add(*f.db, QStringLiteral("M01"), QStringLiteral("经理乙"), QStringLiteral("经理"), QStringLiteral("m"), now);
+    whenLogInShows([](TFormLogin &login) {
+        login.EditStaffId()->setText(QStringLiteral("C01"));
+        login.EditPassword()->setText(QStringLiteral("c"));
+        login.BitBtnOK()->click();
+    });
+    f.start();
+    TFormCloseroomandPay &checkOut = *f.program->main->checkOut();
+    const auto pay = [&checkOut](const QString &id, const QString &password) {
+        QTimer::singleShot(0, [id, password] {
+            auto *ask = qobject_cast<TFormAuthorise *>(QApplication::activeModalWidget());
+            QVERIFY(ask);
+            ask->EditStaffId()->setText(id);
+            ask->EditPassword()->setText(password);
+            ask->BitBtnOK()->click();
+            if (ask->isVisible())
+                ask->BitBtnCancel()->click();
+        });
+        checkOut.stepButton(5)->click();
+    };
+    const auto mark = [&f] {
+        QSqlQuery q = f.db->run(QStringLiteral("SELECT Openroom_beizhu FROM Openroom"));
+        return q.next() ? q.value(0).toString() : QStringLiteral("<none>");
+    };
+    pay(QStringLiteral("C01"), QStringLiteral("c")); // a cashier cannot authorise
+    pay(QStringLiteral("M01"), QStringLiteral("wrong"));
+    QCOMPARE(mark(), QString());
+    QCOMPARE(f.count(QStringLiteral("Journal")) , 3); // two staff added and the log-in
+    pay(QStringLiteral("M01"), QStringLiteral("m"));
+    QCOMPARE(mark(), QStringLiteral("抹零:5"));
+    QSqlQuery row = f.db->run(QStringLiteral("SELECT Journal_action, Journal_staff, Journal_authorised, Journal_amount "
+                                             "FROM Journal ORDER BY Journal_id DESC LIMIT 1"));
+    QVERIFY(row.next());
+    QCOMPARE(row.value(0).toString(), QStringLiteral("抹零"));
+    QCOMPARE(row.value(1).toString(), QStringLiteral("C01"));
+    QCOMPARE(row.value(2).toString(), QStringLiteral("M01"));
+    QCOMPARE(row.value(3).toDouble(), 95.0);
 }
 
 QTEST_MAIN(LoginTest)

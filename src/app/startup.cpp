@@ -13,6 +13,7 @@
 #include "backup/restore.h"
 #include "backup/restoreatexit.h"
 #include "reports/demovisits.h"
+#include "staff/formauthorise.h"
 #include "staff/formlogin.h"
 
 #include "store/database.h"
@@ -238,6 +239,10 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
             auto *checkOut = new TFormCloseroomandPay(*program->data, platform, main);
             auto *checkIn = new TFormOpenroom(*program->data, platform, main);
             main->attachScreens(drinks, checkOut, checkIn);
+            Database &db = *program->db;
+            checkOut->setAuthoriser([&db, platform, checkOut](const QString &role, const QString &what) {
+                return askAuthorisation(db, platform, role, what, checkOut);
+            });
             built = true;
         } catch (const StoreError &e) {
             failure = e.message();

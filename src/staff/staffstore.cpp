@@ -67,21 +67,47 @@ LoginGuard &loginGuard()
     return guard;
 }
 
-Member logIn(Database &db, const QString &id, const QString &password, double cashFloat, const QDateTime &now)
+bool hasRole(const QString &role, const QString &needed)
+{
+    const qsizetype has = roles().indexOf(role);
+    return has >= 0 && has >= roles().indexOf(needed);
+}
+
+namespace {
+
+// The member whose number and password these are, active; refused alike whatever is wrong, so that the
+// message tells nobody which numbers exist. Five refusals in a row lock the number for a minute.
+Member checked(Database &db, const QString &id, const QString &password, const QDateTime &now)
 {
     LoginGuard &guard = loginGuard();
     if (const qint64 ms = guard.lockedFor(id, now))
         throw Refused(QStringLiteral("员工编号 %1 的密码已连续输错 %2 次，请 %3 秒后再试")
-                             .arg(id)
-                             .arg(LoginGuard::kTries)
-                             .arg((ms + 999) / 1000));
+                          .arg(id)
+                          .arg(LoginGuard::kTries)
+                          .arg((ms + 999) / 1000));
     const std::optional<Member> member = find(db, id);
-    // One message for every refusal, so that it tells nobody which numbers exist.
     if (!member || !member->active || !checkPassword(password, member->passwordHash)) {
         guard.failed(id, now);
         throw Refused(QStringLiteral("员工编号或密码不对"));
     }
     guard.succeeded(id);
+    return *member;
+}
+
+} // namespace
+
+QString authorise(Database &db, const QString &id, const QString &password, const QString &role,
+                  const QDateTime &now)
+{
+    const Member member = checked(db, id, password, now);
+    if (!hasRole(member.role, role))
+        throw Refused(QStringLiteral("%1 是%2，不能授权：需要%3").arg(member.name, member.role, role));
+    return member.id;
+}
+
+Member logIn(Database &db, const QString &id, const QString &password, double cashFloat, const QDateTime &now)
+{
+    const std::optional<Member> member = checked(db, id, password, now);
     Transaction tx(db);
     StoredRecord::insert(db, tables::shift(),
                          {{QStringLiteral("Shift_staff"), member->id},

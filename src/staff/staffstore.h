@@ -33,6 +33,14 @@ std::optional<Member> find(Database &db, const QString &id);
 void add(Database &db, const QString &id, const QString &name, const QString &role, const QString &password,
          const QDateTime &now);
 
+// Whether a member's role allows what needs the given one (a manager may what a cashier may, and so on).
+bool hasRole(const QString &role, const QString &needed);
+
+// Checks that the number and password are of an active member of staff with the role needed; returns the
+// number. Refusals count towards the lock, as at log-in. Writes nothing: the step journals who authorised it.
+QString authorise(Database &db, const QString &id, const QString &password, const QString &role,
+                  const QDateTime &now);
+
 class LoginGuard;
 
 // The lock on wrong passwords, kept for the whole run of this station.

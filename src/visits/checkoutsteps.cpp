@@ -174,10 +174,17 @@ void computeDrinks(Database &db, qint64 serial)
     tx.commit();
 }
 
-charge::Settlement takePayment(Database &db, qint64 serial, const QDateTime &now)
+namespace {
+
+struct PaymentPlan
 {
-    Transaction tx(db);
-    StoredRecord visit = visitOf(db, serial);
+    charge::Payment payment;
+    charge::Settlement settlement;
+    charge::PaymentEntry entry;
+};
+
+PaymentPlan planPayment(StoredRecord &visit)
+{
     for (const QString &rate : {kRoomRate, kCustomerRate}) {
         if (visit.number(rate) < 0)
             visit.set(rate, 1.0);
@@ -185,22 +192,49 @@ charge::Settlement takePayment(Database &db, qint64 serial, const QDateTime &now
     const auto optional = [&visit](const QString &field) {
         return visit.isNull(field) ? std::nullopt : std::optional<double>(visit.number(field));
     };
-    charge::Payment payment;
-    payment.roomCharge = visit.number(kCharge);
-    payment.drinks = visit.number(kDrinks);
-    payment.amountDue = optional(kDue);
-    payment.paid = optional(kPaid);
-    payment.change = optional(kChange);
-    payment.mark = visit.text(kMark);
-    const charge::Settlement s = charge::settle(payment);
+    PaymentPlan plan;
+    plan.payment.roomCharge = visit.number(kCharge);
+    plan.payment.drinks = visit.number(kDrinks);
+    plan.payment.amountDue = optional(kDue);
+    plan.payment.paid = optional(kPaid);
+    plan.payment.change = optional(kChange);
+    plan.payment.mark = visit.text(kMark);
+    plan.settlement = charge::settle(plan.payment);
+    // Who took how much, and what was waived or left owing.
+    plan.entry = charge::paymentEntry(plan.payment.roomCharge + plan.payment.drinks, plan.settlement.amountDue,
+                                      plan.payment.paid.value_or(0), plan.settlement.change);
+    return plan;
+}
+
+bool needsManager(const PaymentPlan &plan) { return plan.entry.action != QStringLiteral("收费"); }
+
+} // namespace
+
+QString paymentNeedingManager(Database &db, qint64 serial)
+{
+    StoredRecord visit = visitOf(db, serial);
+    const PaymentPlan plan = planPayment(visit);
+    return needsManager(plan) ? plan.entry.action : QString();
+}
+
+charge::Settlement takePayment(Database &db, qint64 serial, const QDateTime &now, bool managerAllowed,
+                               const QString &authorisedBy)
+{
+    Transaction tx(db);
+    StoredRecord visit = visitOf(db, serial);
+    const PaymentPlan plan = planPayment(visit);
+    // The bill as stored now decides: it may have changed since the manager was asked.
+    if (needsManager(plan) && !managerAllowed)
+        throw Refused(QStringLiteral("这次收费（%1）需要经理授权，请再按一次“收费”").arg(plan.entry.action));
+    const charge::Settlement &s = plan.settlement;
     visit.set(kDue, s.amountDue);
     visit.set(kChange, s.change ? QVariant(*s.change) : QVariant());
     visit.set(kMark, s.mark);
     writeVisit(db, visit);
-    // Who took how much, and what was waived or left owing.
-    const charge::PaymentEntry e =
-        charge::paymentEntry(payment.roomCharge + payment.drinks, s.amountDue, payment.paid.value_or(0), s.change);
-    journal::record(db, {e.action, serial, visit.text(kVisitRoom), e.amount, e.before, e.after}, now);
+    journal::Entry entry{plan.entry.action, serial, visit.text(kVisitRoom), plan.entry.amount, plan.entry.before,
+                         plan.entry.after};
+    entry.authorised = authorisedBy;
+    journal::record(db, entry, now);
     tx.commit();
     return s;
 }

@@ -35,8 +35,14 @@ void computeUsedTime(Database &db, qint64 serial);
 void computeRoomCharge(Database &db, qint64 serial);
 // "&4计算酒水消费": the drinks total; lines of quantity 0 or less are deleted, the others noted as paid.
 void computeDrinks(Database &db, qint64 serial);
-// "&5收费": amount due, change and mark, and the payment's journal row. Returns the settlement stored.
-charge::Settlement takePayment(Database &db, qint64 serial, const QDateTime &now);
+// "&5收费": amount due, change and mark, and the payment's journal row. A payment that lowers the bill or
+// leaves the guest owing needs a manager: managerAllowed says one is logged in or authorised it (named
+// by authorisedBy in the journal); otherwise it is refused. Returns the settlement stored.
+charge::Settlement takePayment(Database &db, qint64 serial, const QDateTime &now, bool managerAllowed = true,
+                               const QString &authorisedBy = {});
+// What "&5收费" would store on the visit as it is stored now, storing nothing: whether it needs a manager,
+// and as which action ("抹零" or "欠帐"); empty when it does not.
+QString paymentNeedingManager(Database &db, qint64 serial);
 // "&7更新最近消费时间": the member's last consumption time becomes the visit's end time.
 void stampLastVisit(Database &db, qint64 serial);
 // "&8消费累计": adds the amount due to the member's accumulated consumption, once per visit. False when it

@@ -388,7 +388,15 @@ void TFormCloseroomandPay::BitBtnJsjsClick()
 void TFormCloseroomandPay::BitBtnShoufeiClick()
 {
     if (const qint64 serial = chosenVisit()) {
-        const charge::Settlement s = checkout::takePayment(m_data.database(), serial, m_platform.clock.now());
+        // Lowering a bill or letting a guest owe is a manager's decision.
+        std::optional<QString> authorisedBy = QString();
+        const QString action = checkout::paymentNeedingManager(m_data.database(), serial);
+        if (!action.isEmpty() && m_authorise)
+            authorisedBy = m_authorise(QStringLiteral("经理"), action);
+        if (!authorisedBy)
+            return;
+        const charge::Settlement s = checkout::takePayment(m_data.database(), serial, m_platform.clock.now(),
+                                                           !m_authorise || !action.isEmpty(), *authorisedBy);
         followStep();
         if (s.askForPayment)
             m_paidBox->setFocus();

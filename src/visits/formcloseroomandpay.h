@@ -40,6 +40,11 @@ public:
 
     // Where "&6打印小票" opens the receipt screen; the program sets it.
     void setReceiptOpener(std::function<void(QWidget *)> opener) { m_openReceipt = std::move(opener); }
+    // Asks for someone with the role (e.g. "经理") to allow what is named: an empty text when the one logged
+    // in may do it (or nobody logs in), the number of who authorised it, or nothing when refused. The
+    // program sets it; without one, everybody may.
+    using Authoriser = std::function<std::optional<QString>(const QString &role, const QString &what)>;
+    void setAuthoriser(Authoriser authoriser) { m_authorise = std::move(authoriser); }
 
     void FormCreate();
     void Edit1Change();
@@ -90,6 +95,7 @@ private:
     StatusPanels *m_status = nullptr;
     QTimer *m_timer = nullptr;
     std::function<void(QWidget *)> m_openReceipt;
+    Authoriser m_authorise;
 };
 
 } // namespace ktv
