@@ -1,44 +1,30 @@
 #pragma once
 
-#include <QDialog>
+#include "credentialsdialog.h"
 
 #include <optional>
-
-class QLabel;
-class QLineEdit;
-class QPushButton;
 
 namespace ktv {
 
 class Database;
-struct Platform;
 
 // "经理授权": someone with the role needed for a step the one logged in may not do gives their number and
 // password. Refused or cancelled, the step stores nothing.
-class TFormAuthorise : public QDialog
+class TFormAuthorise : public CredentialsDialog
 {
     Q_OBJECT
 public:
     TFormAuthorise(Database &db, const Platform &platform, const QString &role, const QString &what,
                    QWidget *parent = nullptr);
 
-    QLineEdit *EditStaffId() const { return m_id; }
-    QLineEdit *EditPassword() const { return m_password; }
-    QPushButton *BitBtnOK() const { return m_ok; }
-    QPushButton *BitBtnCancel() const { return m_cancel; }
     // Who authorised, once the dialog was accepted.
     QString authoriser() const { return m_authoriser; }
 
-    void BitBtnOKClick();
+    void BitBtnOKClick() override;
 
 private:
     Database &m_db;
-    const Platform &m_platform;
     QString m_role;
-    QLineEdit *m_id;
-    QLineEdit *m_password;
-    QPushButton *m_ok;
-    QPushButton *m_cancel;
     QString m_authoriser;
 };
 
