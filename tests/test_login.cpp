@@ -7,6 +7,7 @@
 #include "staff/staffstore.h"
 #include "visits/formopenroom.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -47,6 +48,7 @@ private slots:
     void logInOpensAShiftAndIsJournalled();
     void cancelledLogInEndsTheProgram();
     void loweringABillNeedsAManager();
+    void clearingTakesTheAdministratorsOwnPassword();
 };
 
 void LoginTest::venueWithoutStaffStartsAsBefore()
@@ -161,6 +163,28 @@ void LoginTest::loweringABillNeedsAManager()
     QCOMPARE(row.value(1).toString(), QStringLiteral("C01"));
     QCOMPARE(row.value(2).toString(), QStringLiteral("M01"));
     QCOMPARE(row.value(3).toDouble(), 95.0);
+}
+
+void LoginTest::clearingTakesTheAdministratorsOwnPassword()
+{
+    AppFixture f;
+    staff::add(*f.db, QStringLiteral("A01"), QStringLiteral("管理丙"), QStringLiteral("管理员"), QStringLiteral("a1"),
+               f.services.clock.now());
+    whenLogInShows([](TFormLogin &login) {
+        login.EditStaffId()->setText(QStringLiteral("A01"));
+        login.EditPassword()->setText(QStringLiteral("a1"));
+        login.BitBtnOK()->click();
+    });
+    f.start();
+    QAction *zap = f.program->main->menuEntry(QStringLiteral("ZapData"));
+    f.services.dialogs.answerText(QStringLiteral("RoomKeeper")); // the fixed word of a venue without staff
+    zap->trigger();
+    QVERIFY(f.services.dialogs.texts(ScriptedDialogs::Kind::Warn).isEmpty());
+    f.services.dialogs.answerText(QStringLiteral("a1"));
+    f.services.dialogs.answerNo();
+    zap->trigger();
+    QCOMPARE(f.services.dialogs.texts(ScriptedDialogs::Kind::Warn).size(), 1);
+    QVERIFY(f.services.dialogs.unexpected().isEmpty());
 }
 
 QTEST_MAIN(LoginTest)

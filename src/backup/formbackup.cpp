@@ -8,7 +8,8 @@
 
 #include "store/database.h"
 #include "store/datamodule.h"
-#include "widgets/adminpassword.h"
+#include "staff/formauthorise.h"
+#include "store/datamodule.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,7 +46,7 @@ QString momentText(const QDateTime &moment)
 } // namespace
 
 TFormBackup::TFormBackup(TDataModule1 &data, const Platform &platform, QWidget *parent)
-    : QDialog(parent), m_folder(data.database().folder()), m_platform(platform)
+    : QDialog(parent), m_db(data.database()), m_folder(data.database().folder()), m_platform(platform)
 {
     setObjectName(QStringLiteral("FormBackup"));
     setWindowTitle(QStringLiteral("备份与恢复"));
@@ -130,7 +131,7 @@ void TFormBackup::BitBtnRestoreClick()
         m_platform.dialogs.showMessage(QStringLiteral("请先选择要恢复的备份。"));
         return;
     }
-    if (!askAdministratorPassword(m_platform.dialogs, QStringLiteral("恢复备份")))
+    if (!confirmAdministrator(m_db, m_platform, QStringLiteral("恢复备份"), this))
         return;
     if (!m_platform.dialogs.warn(QStringLiteral("将用 %1 的备份替换当前的数据，当前的数据库会另存为恢复前的备份。\n"
                                                 "恢复时程序将关闭，下次启动即使用恢复后的数据。确定继续吗？")

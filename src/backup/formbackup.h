@@ -9,6 +9,7 @@ class QTableWidget;
 
 namespace ktv {
 
+class Database;
 class TDataModule1;
 
 // Backups and recovery: the backups of the data folder, newest first, with the moment, kind and size of
@@ -31,6 +32,7 @@ private:
     void fillList(const QString &selectPath = {});
     QPushButton *addButton(const char *name, const QString &caption, void (TFormBackup::*handler)());
 
+    Database &m_db;
     QString m_folder;
     Platform m_platform;
     QTableWidget *m_list = nullptr;

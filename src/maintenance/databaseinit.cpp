@@ -5,7 +5,7 @@
 #include "backup/automaticbackup.h"
 #include "store/datamodule.h"
 #include "store/database.h"
-#include "widgets/adminpassword.h"
+#include "staff/formauthorise.h"
 #include "widgets/platform.h"
 
 namespace ktv {
@@ -13,7 +13,7 @@ namespace ktv {
 void zapData(TDataModule1 &data, const Platform &platform, QWidget *parent,
              const std::function<void(TFormEmptyTable &)> &whileOpen)
 {
-    if (!askAdministratorPassword(platform.dialogs, QStringLiteral("初始化数据库")))
+    if (!confirmAdministrator(data.database(), platform, QStringLiteral("初始化数据库"), parent))
         return;
     if (!platform.dialogs.warn(QStringLiteral("此操作将删除所有数据！确定继续吗？")))
         return;

@@ -1,9 +1,11 @@
 #include "formauthorise.h"
 
+#include "password.h"
 #include "staffstore.h"
 
 #include "store/database.h"
 #include "store/storeerror.h"
+#include "widgets/adminpassword.h"
 #include "widgets/platform.h"
 
 #include <QFormLayout>
@@ -46,6 +48,20 @@ std::optional<QString> askAuthorisation(Database &db, const Platform &platform, 
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.authoriser();
+}
+
+bool confirmAdministrator(Database &db, const Platform &platform, const QString &title, QWidget *parent)
+{
+    const QString administrator = staff::roles().constLast();
+    if (!staff::anyActive(db))
+        return askAdministratorPassword(platform.dialogs, title);
+    const std::optional<staff::Member> me = staff::find(db, db.staff());
+    if (me && staff::hasRole(me->role, administrator)) {
+        const QString typed = platform.dialogs.askText(title, QStringLiteral("请输入管理员密码"), QString(),
+                                                       Dialogs::Echo::Password);
+        return staff::checkPassword(typed, me->passwordHash);
+    }
+    return askAuthorisation(db, platform, administrator, title, parent).has_value();
 }
 
 } // namespace ktv

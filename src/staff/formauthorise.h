@@ -33,4 +33,10 @@ private:
 std::optional<QString> askAuthorisation(Database &db, const Platform &platform, const QString &role,
                                         const QString &what, QWidget *parent);
 
+// The administrator's confirmation of the clearing and a restore, in a password box titled title: while no
+// staff are set up, the fixed administrator password; once they are, the password of the administrator
+// logged in (the fixed one is refused then), or, when the one logged in is no administrator, an
+// administrator's number and password in the authorisation dialog.
+bool confirmAdministrator(Database &db, const Platform &platform, const QString &title, QWidget *parent);
+
 } // namespace ktv
