@@ -1,8 +1,11 @@
 // Staff log in before the main window once any are set up; a venue without staff starts as before.
 #include "appfixture.h"
 
+#include "reports/reportquery.h"
+#include "reports/reporttable.h"
 #include "staff/formauthorise.h"
 #include "staff/formlogin.h"
+#include "store/journal.h"
 #include "visits/formcloseroomandpay.h"
 #include "staff/staffstore.h"
 #include "visits/formopenroom.h"
@@ -49,6 +52,7 @@ private slots:
     void cancelledLogInEndsTheProgram();
     void loweringABillNeedsAManager();
     void clearingTakesTheAdministratorsOwnPassword();
+    void staffReportSumsTheJournalPerMember();
 };
 
 void LoginTest::venueWithoutStaffStartsAsBefore()
@@ -185,6 +189,33 @@ void LoginTest::clearingTakesTheAdministratorsOwnPassword()
     zap->trigger();
     QCOMPARE(f.services.dialogs.texts(ScriptedDialogs::Kind::Warn).size(), 1);
     QVERIFY(f.services.dialogs.unexpected().isEmpty());
+}
+
+// Rows of two business days, one after midnight (still the first day) and one the next day after 06:00.
+void LoginTest::staffReportSumsTheJournalPerMember()
+{
+    StoreFixture f;
+    f.db->run(QStringLiteral("INSERT INTO Staff (Staff_id, Staff_name) VALUES ('C01', '收银甲')"));
+    const QDateTime evening(QDate(2026, 12, 8), QTime(21, 0));
+    const auto row = [&f](const QString &staff, const QDateTime &when, const journal::Entry &entry) {
+        f.db->setStaff(staff);
+        Transaction tx(*f.db);
+        journal::record(*f.db, entry, when);
+        tx.commit();
+    };
+    row(QStringLiteral("C01"), evening, {QStringLiteral("开房"), 1, QStringLiteral("101")});
+    row(QStringLiteral("C01"), evening.addSecs(3600), {QStringLiteral("收费"), 1, QStringLiteral("101"), 79.5, 79.5, 79.5});
+    row(QStringLiteral("C01"), evening.addSecs(4 * 3600), {QStringLiteral("抹零"), 2, QStringLiteral("102"), 95.0, 100.0, 95.0});
+    row(QString(), evening.addSecs(5 * 3600), {QStringLiteral("欠帐"), 3, QStringLiteral("103"), 90.0, 100.0, 100.0});
+    row(QStringLiteral("C01"), evening.addSecs(10 * 3600), {QStringLiteral("开房"), 4, QStringLiteral("104")});
+    const reports::DateRange day{QDate(2026, 12, 8), QDate(2026, 12, 8)};
+    reports::ReportParts parts{false, false, false, true};
+    const reports::ReportTable table =
+        reports::reportTable(reports::readReports(*f.db, day, parts), reports::ReportKind::Staff);
+    QCOMPARE(table.rows.size(), 3);
+    QCOMPARE(table.rows[0], QStringList({QString(), QStringLiteral("(未登录)"), "0", "1", "90.00", "0.00", "10.00", "0", "0.00"}));
+    QCOMPARE(table.rows[1], QStringList({"C01", QStringLiteral("收银甲"), "1", "2", "174.50", "5.00", "0.00", "0", "0.00"}));
+    QCOMPARE(table.rows[2], QStringList({"total", QString(), "1", "3", "264.50", "5.00", "10.00", "0", "0.00"}));
 }
 
 QTEST_MAIN(LoginTest)

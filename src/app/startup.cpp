@@ -56,7 +56,7 @@ const VerbLine kVerbLines[] = {
     {"--check", "检查数据库文件的每一页、每条记录和索引：正常时打印 ok，否则打印损坏之处"},
     {"--backup", "把数据库备份为 DIR/backups/ktv-日期-时间.db 并打印其路径（程序运行时也可以）"},
     {"--restore FILE", "用备份文件 FILE 恢复数据库（须先退出程序），被替换的数据库另存为恢复前的备份"},
-    {"--report takings|rooms|drinks --from YYYY-MM-DD --to YYYY-MM-DD [--csv]", "打印营业、房间或酒水报表"},
+    {"--report takings|rooms|drinks|staff --from YYYY-MM-DD --to YYYY-MM-DD [--csv]", "打印营业、房间、酒水或员工操作报表"},
     {"--add-staff ID NAME ROLE", "添加员工（ROLE 为 收银员、经理 或 管理员），密码从标准输入读一行"},
     {"--help", "显示本说明"},
     {"--version", "显示程序版本"},
@@ -151,7 +151,7 @@ StartOptions parseStartOptions(const QStringList &arguments)
     if (parser.isSet(restore) && options.restoreFile.isEmpty())
         return refuse(QStringLiteral("--restore 需要一个备份文件"));
     if (parser.isSet(report) && options.report.isEmpty())
-        return refuse(QStringLiteral("--report 需要报表的种类：takings、rooms 或 drinks"));
+        return refuse(QStringLiteral("--report 需要报表的种类：takings、rooms、drinks 或 staff"));
     if (options.demo && options.createFolder.isEmpty())
         return refuse(QStringLiteral("--demo 只能与 --create-data 同用"));
     if (options.report.isEmpty() && (parser.isSet(from) || parser.isSet(to) || options.csv))

@@ -13,7 +13,7 @@ int runReportCommand(const ReportRequest &request, QTextStream &out, QTextStream
 {
     const std::optional<ReportKind> kind = kindNamed(request.kind);
     if (!kind) {
-        err << QStringLiteral("ktv: 没有名为“%1”的报表，可选 takings、rooms 或 drinks\n").arg(request.kind);
+        err << QStringLiteral("ktv: 没有名为“%1”的报表，可选 takings、rooms、drinks 或 staff\n").arg(request.kind);
         return 2;
     }
     if (request.from.isEmpty() || request.to.isEmpty()) {
@@ -28,8 +28,11 @@ int runReportCommand(const ReportRequest &request, QTextStream &out, QTextStream
     }
     try {
         const std::unique_ptr<Database> db = Database::open(request.folder);
+        if (*kind == ReportKind::Staff && db->needsUpgrade())
+            throw StoreError(QStringLiteral("数据库来自较早的版本，还没有操作日志：请先启动一次程序，让它升级数据库"));
         // Only the report asked for is read: the takings of years need no order line.
-        const ReportParts parts{*kind == ReportKind::Takings, *kind == ReportKind::Rooms, *kind == ReportKind::Drinks};
+        const ReportParts parts{*kind == ReportKind::Takings, *kind == ReportKind::Rooms, *kind == ReportKind::Drinks,
+                                *kind == ReportKind::Staff};
         const ReportTable table = reportTable(readReports(*db, *range, parts), *kind);
         if (request.csv)
             out << toCsv(table);

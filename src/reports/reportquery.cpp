@@ -144,6 +144,28 @@ QHash<QString, QString> readDrinkNames(Database &db)
     return namesByLineCode(list);
 }
 
+namespace {
+
+// The journal rows of the range, by the index on their time, and the staff's names.
+QList<StaffRow> readStaff(Database &db, const DateRange &range)
+{
+    StaffSum sum;
+    QSqlQuery rows = db.run(QStringLiteral("SELECT Journal_staff, Journal_action, Journal_amount, Journal_before, "
+                                           "Journal_after FROM Journal WHERE Journal_time >= ? AND Journal_time < ?"),
+                            {fieldvalue::dateTimeStorageForm(range.start()), fieldvalue::dateTimeStorageForm(range.end())});
+    while (rows.next())
+        sum.add({rows.value(0).toString(), rows.value(1).toString(), rows.value(2).toDouble(), rows.value(3).toDouble(),
+                 rows.value(4).toDouble()});
+    rows.finish();
+    QHash<QString, QString> names;
+    QSqlQuery staff = db.run(QStringLiteral("SELECT Staff_id, Staff_name FROM Staff"));
+    while (staff.next())
+        names.insert(staff.value(0).toString(), staff.value(1).toString());
+    return sum.result(names);
+}
+
+} // namespace
+
 ReportSet readReports(Database &db, const DateRange &range, ReportParts parts)
 {
     ReportSet set;
@@ -167,6 +189,8 @@ ReportSet readReports(Database &db, const DateRange &range, ReportParts parts)
         readOrderLines(db, range, [&drinks](const VisitRow &visit, const OrderLine &line) { drinks.add(visit, line); });
         set.drinks = drinks.result(readDrinkNames(db));
     }
+    if (parts.staff)
+        set.staff = readStaff(db, range);
     return set;
 }
 

@@ -39,6 +39,7 @@ struct ReportSet
     Takings takings;
     QList<RoomRow> rooms;
     QList<DrinkRow> drinks;
+    QList<StaffRow> staff;
 };
 
 // Which reports to read: the takings and rooms come from the visits alone, the drinks from the order lines.
@@ -47,6 +48,7 @@ struct ReportParts
     bool takings = true;
     bool rooms = true;
     bool drinks = true;
+    bool staff = false; // from the journal
 };
 
 // The reports of a range, the visits read once for the takings and rooms together; the parts not asked for

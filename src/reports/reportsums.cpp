@@ -169,4 +169,45 @@ QHash<QString, QString> namesByLineCode(const QList<std::pair<QString, QString>>
     return names;
 }
 
+void StaffSum::add(const JournalRow &row)
+{
+    StaffRow &staff = m_byStaff[row.staff];
+    staff.staff = row.staff;
+    if (row.action == QStringLiteral("开房")) {
+        ++staff.checkedIn;
+    } else if (row.action == QStringLiteral("收费") || row.action == QStringLiteral("抹零") ||
+               row.action == QStringLiteral("欠帐")) {
+        ++staff.payments;
+        staff.takings += row.amount;
+        if (row.action == QStringLiteral("抹零"))
+            staff.waived += row.before - row.after;
+        else if (row.action == QStringLiteral("欠帐"))
+            staff.owed += row.after - row.amount;
+    } else if (row.action == QStringLiteral("删除酒水")) {
+        ++staff.removedLines;
+        staff.removedValue += row.amount;
+    }
+}
+
+QList<StaffRow> StaffSum::result(const QHash<QString, QString> &names) const
+{
+    QList<StaffRow> rows;
+    StaffRow total;
+    total.staff = QStringLiteral("total");
+    for (const auto &[id, row] : m_byStaff) {
+        StaffRow named = row;
+        named.name = id.isEmpty() ? QStringLiteral("(未登录)") : names.value(id);
+        rows << named;
+        total.checkedIn += row.checkedIn;
+        total.payments += row.payments;
+        total.takings += row.takings;
+        total.waived += row.waived;
+        total.owed += row.owed;
+        total.removedLines += row.removedLines;
+        total.removedValue += row.removedValue;
+    }
+    rows << total;
+    return rows;
+}
+
 } // namespace ktv::reports

@@ -125,6 +125,41 @@ private:
     QHash<QString, DrinkRow> m_byCode;
 };
 
+// One row of the journal, as the staff report reads it.
+struct JournalRow
+{
+    QString staff;
+    QString action;
+    double amount = 0; // missing reads as 0
+    double before = 0;
+    double after = 0;
+};
+
+struct StaffRow
+{
+    QString staff;
+    QString name;
+    int checkedIn = 0;      // "开房" rows
+    int payments = 0;       // "收费", "抹零" and "欠帐" rows
+    double takings = 0;     // the cash those payments kept
+    double waived = 0;      // before less after, of "抹零" rows
+    double owed = 0;        // after less the cash kept, of "欠帐" rows
+    int removedLines = 0;   // "删除酒水" rows
+    double removedValue = 0;
+};
+
+// What each member of staff did over the journal rows of a range, by staff number; a last row "total".
+class StaffSum
+{
+public:
+    void add(const JournalRow &row);
+    // names maps staff numbers to names; the rows come in the order of the numbers, the total last.
+    QList<StaffRow> result(const QHash<QString, QString> &names) const;
+
+private:
+    std::map<QString, StaffRow> m_byStaff;
+};
+
 // The name of each drink by the code its order lines keep: its first 5 GBK bytes. A drink whose whole code
 // is that short wins over one whose longer code merely begins with it.
 QHash<QString, QString> namesByLineCode(const QList<std::pair<QString, QString>> &drinksList);

@@ -110,12 +110,38 @@ constexpr KindNames kKindNames[] = {
     {ReportKind::Takings, "takings", "营业额"},
     {ReportKind::Rooms, "rooms", "房间使用"},
     {ReportKind::Drinks, "drinks", "酒水销售"},
+    {ReportKind::Staff, "staff", "员工操作"},
 };
 
 const KindNames &namesOf(ReportKind kind)
 {
     return *std::find_if(std::begin(kKindNames), std::end(kKindNames),
                          [kind](const KindNames &k) { return k.kind == kind; });
+}
+
+ReportTable staffTable(const QList<StaffRow> &staff)
+{
+    ReportTable table;
+    table.columns = {{QStringLiteral("staff"), QStringLiteral("员工编号"), false},
+                     {QStringLiteral("name"), QStringLiteral("姓名"), false},
+                     {QStringLiteral("checked_in"), QStringLiteral("开房")},
+                     {QStringLiteral("paid"), QStringLiteral("收费次数")},
+                     {QStringLiteral("takings"), QStringLiteral("收款")},
+                     {QStringLiteral("waived"), QStringLiteral("抹零")},
+                     {QStringLiteral("owed"), QStringLiteral("欠帐")},
+                     {QStringLiteral("removed_lines"), QStringLiteral("删除酒水")},
+                     {QStringLiteral("removed_value"), QStringLiteral("删除金额")}};
+    for (const StaffRow &row : staff)
+        table.rows << QStringList{row.staff,
+                                  row.name,
+                                  QString::number(row.checkedIn),
+                                  QString::number(row.payments),
+                                  money(row.takings),
+                                  money(row.waived),
+                                  money(row.owed),
+                                  QString::number(row.removedLines),
+                                  money(row.removedValue)};
+    return table;
 }
 
 } // namespace
@@ -158,6 +184,8 @@ ReportTable reportTable(const ReportSet &reports, ReportKind kind)
         return roomsTable(reports.rooms);
     case ReportKind::Drinks:
         return drinksTable(reports.drinks);
+    case ReportKind::Staff:
+        return staffTable(reports.staff);
     }
     return {};
 }

@@ -12,9 +12,9 @@
 // printer prints. Amounts carry two decimals, rounded from the unrounded sums.
 namespace ktv::reports {
 
-enum class ReportKind { Takings, Rooms, Drinks };
+enum class ReportKind { Takings, Rooms, Drinks, Staff };
 
-// "takings", "rooms", "drinks"
+// "takings", "rooms", "drinks", "staff"
 QString kindName(ReportKind kind);
 std::optional<ReportKind> kindNamed(const QString &name);
 QString kindCaption(ReportKind kind); // the report's title for the owner
