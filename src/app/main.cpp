@@ -94,7 +94,7 @@ int main(int argc, char *argv[])
     ktv::Platform platform{dialogs, beeper, clock, web, printer, resolver};
 
     QString error;
-    std::unique_ptr<ktv::Program> program = ktv::startProgram(options.dataFolder, platform, &error);
+    std::unique_ptr<ktv::Program> program = ktv::startProgram(options.dataFolder, platform, &error, options.database);
     if (!program) {
         std::fprintf(stderr, "ktv: %s\n", qPrintable(error));
         return 1;
