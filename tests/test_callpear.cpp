@@ -148,6 +148,7 @@ class CallpearTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KTV_REQUIRE_ENGINE(); }
     void screenAtStart();
     void locateRoom_data();
     void locateRoom();

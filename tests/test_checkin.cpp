@@ -21,6 +21,7 @@ class CheckInTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KTV_REQUIRE_ENGINE(); }
     void searchKind_data();
     void searchKind();
     void refusalsLeaveEverythingUnchanged();

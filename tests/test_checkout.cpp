@@ -58,7 +58,24 @@ struct VisitFixture : AppFixture
         screen().Edit1()->setText(room);
         screen().BitBtn2dwkffjh()->click();
     }
-    QVariant stored(const QString &table, const QString &field, const QString &where = QStringLiteral("1"))
+    // Every update of the table fails from now on, as a full disk or a lost server would make it.
+    void refuseUpdates(const QString &table)
+    {
+        if (!onServer()) {
+            db->run(QStringLiteral("CREATE TRIGGER lock_%1 BEFORE UPDATE ON %1 BEGIN SELECT RAISE(ABORT, 'locked'); END")
+                        .arg(table));
+            return;
+        }
+        db->run(QStringLiteral("CREATE OR REPLACE FUNCTION refuse_update() RETURNS trigger LANGUAGE plpgsql AS "
+                               "$$ BEGIN RAISE EXCEPTION 'locked'; END $$"));
+        db->run(QStringLiteral("CREATE TRIGGER lock_%1 BEFORE UPDATE ON %1 FOR EACH ROW EXECUTE FUNCTION refuse_update()")
+                    .arg(table));
+    }
+    void allowUpdates(const QString &table)
+    {
+        db->run(QStringLiteral("DROP TRIGGER lock_%1").arg(table) + (onServer() ? QStringLiteral(" ON ") + table : QString()));
+    }
+    QVariant stored(const QString &table, const QString &field, const QString &where = QStringLiteral("1 = 1"))
     {
         QSqlQuery q = db->run(QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(field, table, where));
         return q.next() ? q.value(0) : QVariant();
@@ -66,7 +83,7 @@ struct VisitFixture : AppFixture
     QStringList clientFlags()
     {
         QStringList flags;
-        QSqlQuery q = db->run(QStringLiteral("SELECT Clients_used FROM Clients ORDER BY rowid"));
+        QSqlQuery q = db->run(QStringLiteral("SELECT Clients_used FROM Clients ORDER BY ") + db->dialect().rowKey(tables::clients()));
         while (q.next())
             flags << q.value(0).toString();
         return flags;
@@ -88,6 +105,7 @@ class CheckOutTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KTV_REQUIRE_ENGINE(); }
     void checkOutReleasesRoomAndEveryClient();
     void checkOutWithNoVisitBeeps();
     void stepsActOnTheVisitsOwnRoom();
@@ -291,7 +309,7 @@ void CheckOutTest::stepsStoreAllOrNothing()
                                      {QStringLiteral("Pear_shuliang"), 1}});
     f.screen().Table1()->refresh();
     // The room cannot be written: check-out stores neither the visit's end nor any client PC.
-    f.db->run(QStringLiteral("CREATE TRIGGER lock_room BEFORE UPDATE ON room BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    f.refuseUpdates(QStringLiteral("room"));
     f.press(1);
     QCOMPARE(f.services.dialogs.errors().size(), 1);
     QVERIFY(f.services.dialogs.messages().isEmpty());
@@ -300,10 +318,10 @@ void CheckOutTest::stepsStoreAllOrNothing()
     QCOMPARE(f.screen().Table1()->state(), CursorState::Browse);
 
     // The visit cannot be written: the drinks total leaves the lines unnoted, accumulation the member alone.
-    f.db->run(QStringLiteral("DROP TRIGGER lock_room"));
+    f.allowUpdates(QStringLiteral("room"));
     f.db->run(QStringLiteral("UPDATE Openroom SET Openroom_yingfu = 50"));
     f.screen().Table1()->refresh();
-    f.db->run(QStringLiteral("CREATE TRIGGER lock_visit BEFORE UPDATE ON Openroom BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    f.refuseUpdates(QStringLiteral("Openroom"));
     f.press(4);
     QVERIFY(f.stored("Callpear", "Callpear_bz").isNull());
     f.press(8);
