@@ -84,7 +84,11 @@ private:
     void configure();
     void listenForChanges();
     void otherWrote(const QString &name, QSqlDriver::NotificationSource source, const QVariant &payload);
-    QString failureMessage(const QSqlError &error, const QString &what = {}) const;
+    // Throws the failure as a StoreError; a connection to the server found lost is opened again by the
+    // next statement outside a transaction.
+    [[noreturn]] void fail(const QSqlError &error, const QString &what = {});
+    void openServer();
+    void reconnectIfLost();
     void validate();
     void createSchema();
 
@@ -100,6 +104,7 @@ private:
     QString m_connectionName;
     int m_depth = 0;
     bool m_failed = false;
+    bool m_connectionLost = false;
     QHash<QString, quint64> m_versions;
     quint64 m_epoch = 0;                     // moves for every table at once
     qint64 m_dataVersion = -1;               // SQLite's count of other connections' commits, as last seen
