@@ -3,6 +3,8 @@
 #include "cursor.h"
 #include "fielddef.h"
 #include "integritycheck.h"
+#include "membertidy.h"
+#include "openvisits.h"
 #include "storeerror.h"
 #include "tables.h"
 
@@ -354,6 +356,12 @@ void Database::createSchema()
         m_dialect.notSame(QStringLiteral("Openroom_beizhu"), QStringLiteral("'%1'").arg(QStringLiteral("结清"))));
     run(QStringLiteral("CREATE INDEX open_rooms ON room (Room_id) WHERE ") +
         m_dialect.notSame(QStringLiteral("Room_used"), QStringLiteral("'%1'").arg(tables::yes)));
+    if (m_dialect.isServer()) {
+        // Made later on a file, when first needed; on a server that would lock a table that other stations
+        // are writing, in the middle of a step.
+        openvisits::ensureIndex(*this);
+        ensureTidyingIndexes(*this);
+    }
     for (const QString &statement : m_dialect.setSchemaVersion(schemaVersion))
         run(statement);
     tx.commit();
