@@ -108,7 +108,13 @@ QString headerProblem(const QString &fileName)
 
 } // namespace
 
-QString Database::fileNameIn(const QString &folder) { return QDir(folder).filePath(QStringLiteral("ktv.db")); }
+QString Database::fileNameIn(const QString &folder)
+{
+    // A database on a server has no folder of its own (folder() is empty): never a file in the working folder.
+    if (folder.isEmpty())
+        throw StoreError(QStringLiteral("数据库在数据库服务器上，没有数据库文件：备份、恢复和文件检查目前只用于本机的数据库文件"));
+    return QDir(folder).filePath(QStringLiteral("ktv.db"));
+}
 
 QString Database::defaultFolder()
 {

@@ -24,6 +24,7 @@ class Database : public QObject
     Q_OBJECT
 public:
     static constexpr int schemaVersion = 1;
+    // The database file in a data folder; refuses the empty folder of a database on a server.
     static QString fileNameIn(const QString &folder);
     static QString defaultFolder();
     // Whether `where` names a database server rather than a data folder.
