@@ -4,6 +4,7 @@
 #include "board/roomstate.h"
 #include "members/formyhzc.h"
 #include "store/storeerror.h"
+#include "visits/checkoutsteps.h"
 #include "visits/formcallpear.h"
 #include "visits/formcloseroomandpay.h"
 #include "visits/formopenroom.h"
@@ -14,8 +15,11 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
+
+#include <latch>
 
 using namespace ktv;
 
@@ -120,7 +124,58 @@ private slots:
     void wholeRoadThroughTheControls();
     void ctrlKChecksInOnAFocusedButton();
     void accelleratorStepTakesTheAmountBeingTyped();
+    void twoStationsSettlingOneVisitAtOnce();
 };
+
+// Two stations check out a paid visit and add it to its member's total at the same moment, twenty-five
+// times over: each time one of them checks it out and adds it, once, and the other is told it was done.
+void CheckOutTest::twoStationsSettlingOneVisitAtOnce()
+{
+    StoreFixture f;
+    f.addMember(QStringLiteral("001"), QStringLiteral("甲"));
+    f.addRoom(QStringLiteral("101"), tables::yes);
+    const QDateTime begin(QDate(2026, 12, 8), QTime(19, 0));
+    for (int round = 0; round < 25; ++round) {
+        f.addRecord(tables::openroom(), {{QStringLiteral("Openroom_begintime"), begin},
+                                         {QStringLiteral("Openroom_endtime"), begin.addDays(-1)},
+                                         {QStringLiteral("Openroom_yingfu"), 100.0}});
+        QSqlQuery newest = f.db->run(QStringLiteral("SELECT max(Openroom_Lishui) FROM Openroom"));
+        QVERIFY(newest.next());
+        const qint64 serial = newest.value(0).toLongLong();
+        newest.finish();
+
+        std::latch ready(2);
+        QList<bool> checkedOut(2, false);
+        QList<bool> added(2, false);
+        QStringList failures;
+        QMutex failing;
+        QList<QThread *> stations;
+        for (int s = 0; s < 2; ++s) {
+            stations << QThread::create([&, s, location = f.location()] {
+                try {
+                    auto station = Database::open(location);
+                    ready.arrive_and_wait();
+                    checkedOut[s] = checkout::checkOut(*station, serial, begin.addSecs(3600)).checkedOut;
+                    added[s] = checkout::accumulate(*station, serial);
+                } catch (const std::exception &e) {
+                    const QMutexLocker lock(&failing);
+                    failures << QString::fromStdString(e.what());
+                }
+            });
+            stations.last()->start();
+        }
+        for (QThread *station : stations) {
+            QVERIFY(station->wait(60000));
+            delete station;
+        }
+        QCOMPARE(failures, QStringList());
+        QCOMPARE(checkedOut.count(true), 1);
+        QCOMPARE(added.count(true), 1);
+        QSqlQuery total = f.db->run(QStringLiteral("SELECT Customers_ljxf FROM Customers"));
+        QVERIFY(total.next());
+        QCOMPARE(total.value(0).toDouble(), 100.0 * (round + 1));
+    }
+}
 
 void CheckOutTest::checkOutReleasesRoomAndEveryClient()
 {
