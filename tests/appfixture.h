@@ -37,7 +37,7 @@ struct AppFixture : StoreFixture
 
     ktv::TFormMain &start()
     {
-        program = ktv::startProgram(folder(), services.platform());
+        program = ktv::startProgram(folder(), services.platform(), nullptr, onServer() ? location() : QString());
         return *program->main;
     }
     ktv::TDataModule1 &data() { return *program->data; }

@@ -2,6 +2,7 @@
 #include "support/scripted.h"
 
 #include "store/datamodule.h"
+#include "visits/checkoutsteps.h"
 #include "visits/formcallpear.h"
 #include "widgets/dbedit.h"
 #include "widgets/dbgrid.h"
@@ -12,8 +13,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QToolButton>
 #include <QtTest>
+
+#include <latch>
 
 using namespace ktv;
 
@@ -148,6 +152,7 @@ class CallpearTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KTV_REQUIRE_ENGINE(); }
     void screenAtStart();
     void locateRoom_data();
     void locateRoom();
@@ -162,7 +167,52 @@ private slots:
     void navigatorFollowsTheFocus();
     void lineWithoutVisit();
     void closingOnlyHides();
+    void twoStationsOrderingToOneVisitAreBothCharged();
 };
+
+// Two stations order drinks to the same visit at the same moment: every line of both is stored, and the
+// drinks total charges them all.
+void CallpearTest::twoStationsOrderingToOneVisitAreBothCharged()
+{
+    StoreFixture f;
+    f.addRecord(tables::openroom(), {{QStringLiteral("Openroom_begintime"), QDateTime(QDate(2026, 12, 8), QTime(19, 0))}});
+    std::latch ready(2);
+    QStringList failures;
+    QMutex failing;
+    QList<QThread *> stations;
+    for (int s = 0; s < 2; ++s) {
+        stations << QThread::create([&, s, location = f.location()] {
+            try {
+                auto station = Database::open(location);
+                Cursor lines(*station, tables::callpear());
+                lines.open();
+                ready.arrive_and_wait();
+                for (int i = 0; i < 20; ++i) {
+                    lines.append();
+                    lines.setValue(QStringLiteral("Openroom_lishu"), 1);
+                    lines.setValue(QStringLiteral("Pear_id"), s == 0 ? QStringLiteral("P01") : QStringLiteral("P02"));
+                    lines.setValue(QStringLiteral("Pear_price"), s == 0 ? 10.0 : 1.5);
+                    lines.setValue(QStringLiteral("Pear_shuliang"), 2);
+                    lines.post();
+                }
+            } catch (const std::exception &e) {
+                const QMutexLocker lock(&failing);
+                failures << QString::fromStdString(e.what());
+            }
+        });
+        stations.last()->start();
+    }
+    for (QThread *station : stations) {
+        QVERIFY(station->wait(60000));
+        delete station;
+    }
+    QCOMPARE(failures, QStringList());
+    QCOMPARE(f.count(QStringLiteral("Callpear")), 40);
+    checkout::computeDrinks(*f.db, 1);
+    QSqlQuery total = f.db->run(QStringLiteral("SELECT Openroom_jiushui FROM Openroom"));
+    QVERIFY(total.next());
+    QCOMPARE(total.value(0).toDouble(), 20 * 2 * 10.0 + 20 * 2 * 1.5);
+}
 
 void CallpearTest::screenAtStart()
 {

@@ -2,13 +2,18 @@
 
 #include "members/formyhzc.h"
 #include "visits/checkin.h"
+#include "visits/checkinstep.h"
+#include "visits/checkoutsteps.h"
 #include "visits/formopenroom.h"
 #include "board/roomstate.h"
 #include "store/storeerror.h"
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QtTest>
+
+#include <latch>
 
 using namespace ktv;
 
@@ -21,6 +26,7 @@ class CheckInTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KTV_REQUIRE_ENGINE(); }
     void searchKind_data();
     void searchKind();
     void refusalsLeaveEverythingUnchanged();
@@ -33,7 +39,53 @@ private slots:
     void closingRefreshesBoard();
     void registrationCheck();
     void registrationOfTooLongNumber();
+    void twoStationsLettingOneRoomAtOnce();
 };
+
+// Two stations let room 101 at the same moment, each to its own member, fifty times over: each time exactly
+// one visit is stored, and the other station is told the room is in use.
+void CheckInTest::twoStationsLettingOneRoomAtOnce()
+{
+    StoreFixture f;
+    f.addMember(QStringLiteral("001"), QStringLiteral("甲"));
+    f.addMember(QStringLiteral("002"), QStringLiteral("乙"));
+    f.addRoom(QStringLiteral("101"), tables::no);
+    const QDateTime now(QDate(2026, 12, 8), QTime(20, 0));
+    for (int round = 0; round < 50; ++round) {
+        std::latch ready(2);
+        QStringList outcomes(2);
+        QList<QThread *> stations;
+        for (int s = 0; s < 2; ++s) {
+            stations << QThread::create([&, s, location = f.location()] {
+                try {
+                    auto station = Database::open(location);
+                    ready.arrive_and_wait();
+                    checkin::checkIn(*station, s == 0 ? QStringLiteral("001") : QStringLiteral("002"),
+                                     QStringLiteral("101"), now);
+                    outcomes[s] = QStringLiteral("let");
+                } catch (const checkout::Refused &e) {
+                    outcomes[s] = e.message();
+                } catch (const StoreError &e) {
+                    outcomes[s] = QStringLiteral("failed: ") + e.message();
+                }
+            });
+            stations.last()->start();
+        }
+        for (QThread *station : stations) {
+            QVERIFY(station->wait(60000));
+            delete station;
+        }
+        QCOMPARE(outcomes.count(QStringLiteral("let")), 1);
+        const QString refusal = outcomes.value(outcomes.indexOf(QStringLiteral("let")) == 0 ? 1 : 0);
+        QVERIFY2(refusal.contains(QStringLiteral("101")) && !refusal.startsWith(QStringLiteral("failed")),
+                 qPrintable(refusal));
+        QCOMPARE(f.count(QStringLiteral("Openroom")), 1);
+        Transaction tx(*f.db);
+        f.db->run(QStringLiteral("DELETE FROM Openroom"));
+        f.db->run(QStringLiteral("UPDATE room SET Room_used = ?"), {tables::no});
+        tx.commit();
+    }
+}
 
 void CheckInTest::searchKind_data()
 {

@@ -4,6 +4,7 @@
 #include "board/roomstate.h"
 #include "members/formyhzc.h"
 #include "store/storeerror.h"
+#include "visits/checkoutsteps.h"
 #include "visits/formcallpear.h"
 #include "visits/formcloseroomandpay.h"
 #include "visits/formopenroom.h"
@@ -14,8 +15,11 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
+
+#include <latch>
 
 using namespace ktv;
 
@@ -58,7 +62,24 @@ struct VisitFixture : AppFixture
         screen().Edit1()->setText(room);
         screen().BitBtn2dwkffjh()->click();
     }
-    QVariant stored(const QString &table, const QString &field, const QString &where = QStringLiteral("1"))
+    // Every update of the table fails from now on, as a full disk or a lost server would make it.
+    void refuseUpdates(const QString &table)
+    {
+        if (!onServer()) {
+            db->run(QStringLiteral("CREATE TRIGGER lock_%1 BEFORE UPDATE ON %1 BEGIN SELECT RAISE(ABORT, 'locked'); END")
+                        .arg(table));
+            return;
+        }
+        db->run(QStringLiteral("CREATE OR REPLACE FUNCTION refuse_update() RETURNS trigger LANGUAGE plpgsql AS "
+                               "$$ BEGIN RAISE EXCEPTION 'locked'; END $$"));
+        db->run(QStringLiteral("CREATE TRIGGER lock_%1 BEFORE UPDATE ON %1 FOR EACH ROW EXECUTE FUNCTION refuse_update()")
+                    .arg(table));
+    }
+    void allowUpdates(const QString &table)
+    {
+        db->run(QStringLiteral("DROP TRIGGER lock_%1").arg(table) + (onServer() ? QStringLiteral(" ON ") + table : QString()));
+    }
+    QVariant stored(const QString &table, const QString &field, const QString &where = QStringLiteral("1 = 1"))
     {
         QSqlQuery q = db->run(QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(field, table, where));
         return q.next() ? q.value(0) : QVariant();
@@ -66,7 +87,7 @@ struct VisitFixture : AppFixture
     QStringList clientFlags()
     {
         QStringList flags;
-        QSqlQuery q = db->run(QStringLiteral("SELECT Clients_used FROM Clients ORDER BY rowid"));
+        QSqlQuery q = db->run(QStringLiteral("SELECT Clients_used FROM Clients ORDER BY ") + db->dialect().rowKey(tables::clients()));
         while (q.next())
             flags << q.value(0).toString();
         return flags;
@@ -88,6 +109,7 @@ class CheckOutTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KTV_REQUIRE_ENGINE(); }
     void checkOutReleasesRoomAndEveryClient();
     void checkOutWithNoVisitBeeps();
     void stepsActOnTheVisitsOwnRoom();
@@ -102,7 +124,58 @@ private slots:
     void wholeRoadThroughTheControls();
     void ctrlKChecksInOnAFocusedButton();
     void accelleratorStepTakesTheAmountBeingTyped();
+    void twoStationsSettlingOneVisitAtOnce();
 };
+
+// Two stations check out a paid visit and add it to its member's total at the same moment, twenty-five
+// times over: each time one of them checks it out and adds it, once, and the other is told it was done.
+void CheckOutTest::twoStationsSettlingOneVisitAtOnce()
+{
+    StoreFixture f;
+    f.addMember(QStringLiteral("001"), QStringLiteral("甲"));
+    f.addRoom(QStringLiteral("101"), tables::yes);
+    const QDateTime begin(QDate(2026, 12, 8), QTime(19, 0));
+    for (int round = 0; round < 25; ++round) {
+        f.addRecord(tables::openroom(), {{QStringLiteral("Openroom_begintime"), begin},
+                                         {QStringLiteral("Openroom_endtime"), begin.addDays(-1)},
+                                         {QStringLiteral("Openroom_yingfu"), 100.0}});
+        QSqlQuery newest = f.db->run(QStringLiteral("SELECT max(Openroom_Lishui) FROM Openroom"));
+        QVERIFY(newest.next());
+        const qint64 serial = newest.value(0).toLongLong();
+        newest.finish();
+
+        std::latch ready(2);
+        QList<bool> checkedOut(2, false);
+        QList<bool> added(2, false);
+        QStringList failures;
+        QMutex failing;
+        QList<QThread *> stations;
+        for (int s = 0; s < 2; ++s) {
+            stations << QThread::create([&, s, location = f.location()] {
+                try {
+                    auto station = Database::open(location);
+                    ready.arrive_and_wait();
+                    checkedOut[s] = checkout::checkOut(*station, serial, begin.addSecs(3600)).checkedOut;
+                    added[s] = checkout::accumulate(*station, serial);
+                } catch (const std::exception &e) {
+                    const QMutexLocker lock(&failing);
+                    failures << QString::fromStdString(e.what());
+                }
+            });
+            stations.last()->start();
+        }
+        for (QThread *station : stations) {
+            QVERIFY(station->wait(60000));
+            delete station;
+        }
+        QCOMPARE(failures, QStringList());
+        QCOMPARE(checkedOut.count(true), 1);
+        QCOMPARE(added.count(true), 1);
+        QSqlQuery total = f.db->run(QStringLiteral("SELECT Customers_ljxf FROM Customers"));
+        QVERIFY(total.next());
+        QCOMPARE(total.value(0).toDouble(), 100.0 * (round + 1));
+    }
+}
 
 void CheckOutTest::checkOutReleasesRoomAndEveryClient()
 {
@@ -291,7 +364,7 @@ void CheckOutTest::stepsStoreAllOrNothing()
                                      {QStringLiteral("Pear_shuliang"), 1}});
     f.screen().Table1()->refresh();
     // The room cannot be written: check-out stores neither the visit's end nor any client PC.
-    f.db->run(QStringLiteral("CREATE TRIGGER lock_room BEFORE UPDATE ON room BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    f.refuseUpdates(QStringLiteral("room"));
     f.press(1);
     QCOMPARE(f.services.dialogs.errors().size(), 1);
     QVERIFY(f.services.dialogs.messages().isEmpty());
@@ -300,10 +373,10 @@ void CheckOutTest::stepsStoreAllOrNothing()
     QCOMPARE(f.screen().Table1()->state(), CursorState::Browse);
 
     // The visit cannot be written: the drinks total leaves the lines unnoted, accumulation the member alone.
-    f.db->run(QStringLiteral("DROP TRIGGER lock_room"));
+    f.allowUpdates(QStringLiteral("room"));
     f.db->run(QStringLiteral("UPDATE Openroom SET Openroom_yingfu = 50"));
     f.screen().Table1()->refresh();
-    f.db->run(QStringLiteral("CREATE TRIGGER lock_visit BEFORE UPDATE ON Openroom BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    f.refuseUpdates(QStringLiteral("Openroom"));
     f.press(4);
     QVERIFY(f.stored("Callpear", "Callpear_bz").isNull());
     f.press(8);

@@ -86,6 +86,9 @@ void CommandLineTest::refusedWithoutDoingAnything_data()
     QTest::newRow("demo without create-data") << QStringLiteral("--backup --demo").split(' ');
     QTest::newRow("csv without report") << QStringLiteral("--check --csv").split(' ');
     QTest::newRow("staff without a role") << QStringLiteral("--add-staff S01 张三").split(' ');
+    QTest::newRow("database that names no server") << QStringLiteral("--database ktv.db").split(' ');
+    QTest::newRow("database with a verb, for now")
+        << QStringLiteral("--database postgresql://ktv@127.0.0.1:1/venue --backup").split(' ');
 }
 
 void CommandLineTest::refusedWithoutDoingAnything()

@@ -57,6 +57,7 @@ private slots:
     void unreachableServerIsNamed();
     void otherStationsCommitReachesAShownList();
     void stepHoldsTheRecordItActsOn();
+    void connectionCutMidStepStoresNothing();
     void createRefusesToOverwrite();
     void transactionIsAllOrNothing();
     void sharedMemberCursorFillsRegistrationDate();
@@ -227,6 +228,9 @@ void DatabaseTest::createRefusesToOverwrite()
     StoreFixture f;
     f.addRoom(QStringLiteral("101"));
     QVERIFY_THROWS_EXCEPTION(StoreError, Database::create(f.location()));
+    // Copies and checks of the database file find none to work on where the database is on a server.
+    if (f.onServer())
+        QVERIFY_THROWS_EXCEPTION(StoreError, Database::fileNameIn(f.db->folder()));
     QCOMPARE(f.count(QStringLiteral("room")), 1);
 }
 
@@ -313,6 +317,62 @@ void DatabaseTest::stepHoldsTheRecordItActsOn()
     QVERIFY(q.next());
     QCOMPARE(q.value(0).toString(), tables::yes);
     QCOMPARE(q.value(1).toString(), QStringLiteral("后改"));
+}
+
+// The server ends this station's connection in the middle of a step: nothing of the step is stored, the
+// cashier is told, and the next action connects again.
+void DatabaseTest::connectionCutMidStepStoresNothing()
+{
+    StoreFixture f;
+    if (!f.onServer())
+        QSKIP("a database file has no connection to lose");
+    f.addRoom(QStringLiteral("101"), tables::no);
+    auto other = f.openAnother();
+    const auto storedOther = [&other](const QString &sql) {
+        QSqlQuery q = other->run(sql);
+        return q.next() ? q.value(0) : QVariant();
+    };
+    QSqlQuery pid = f.db->run(QStringLiteral("SELECT pg_backend_pid()"));
+    QVERIFY(pid.next());
+    const qint64 backend = pid.value(0).toLongLong();
+    pid.finish();
+    Cursor rooms(*f.db, tables::room());
+    rooms.open();
+    QCOMPARE(rooms.recordCount(), 1);
+
+    QString message;
+    try {
+        Transaction tx(*f.db);
+        std::optional<StoredRecord> room =
+            StoredRecord::find(*f.db, tables::room(), QStringLiteral("Room_id"), QStringLiteral("101"));
+        QVERIFY(room);
+        room->set(QStringLiteral("Room_used"), tables::yes);
+        room->write(*f.db);
+        StoredRecord::insert(*f.db, tables::openroom(),
+                             {{QStringLiteral("Openroom_Customers_id"), QStringLiteral("001")},
+                              {QStringLiteral("Openroom_room_id"), QStringLiteral("101")}});
+        other->run(QStringLiteral("SELECT pg_terminate_backend(?)"), {backend});
+        tx.commit();
+        QFAIL("the step was stored without its connection");
+    } catch (const StoreError &e) {
+        message = e.message();
+    }
+    QVERIFY2(message.startsWith(QStringLiteral("与数据库服务器的连接已断开：")), qPrintable(message));
+    QVERIFY(!f.db->inTransaction());
+    QCOMPARE(storedOther(QStringLiteral("SELECT Room_used FROM room")).toString(), tables::no);
+    QCOMPARE(storedOther(QStringLiteral("SELECT count(*) FROM Openroom")).toInt(), 0);
+
+    // The next action connects again, reads what changed meanwhile, and stores; other stations' changes
+    // keep reaching it.
+    other->run(QStringLiteral("INSERT INTO room (Room_id) VALUES ('102')"));
+    QCOMPARE(rooms.recordCount(), 2);
+    QVERIFY(rooms.locate(QStringLiteral("Room_id"), QStringLiteral("101")));
+    rooms.edit();
+    rooms.setValue(QStringLiteral("Room_used"), tables::yes);
+    rooms.post();
+    QCOMPARE(storedOther(QStringLiteral("SELECT Room_used FROM room WHERE Room_id = '101'")).toString(), tables::yes);
+    other->run(QStringLiteral("DELETE FROM room WHERE Room_id = '102'"));
+    QCOMPARE(rooms.recordCount(), 1);
 }
 
 void DatabaseTest::sharedMemberCursorFillsRegistrationDate()

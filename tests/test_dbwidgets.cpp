@@ -46,7 +46,7 @@ struct RoomsFixture
     // What the table holds now, read past every cursor of the test.
     QString stored(const QString &roomId, const QString &field)
     {
-        QSqlQuery q = store.db->run(QStringLiteral("SELECT \"%1\" FROM room WHERE Room_id = ?").arg(field), {roomId});
+        QSqlQuery q = store.db->run(QStringLiteral("SELECT %1 FROM room WHERE Room_id = ?").arg(field), {roomId});
         return q.next() ? q.value(0).toString() : QStringLiteral("<no room>");
     }
 };
@@ -90,6 +90,7 @@ class DBWidgetsTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KTV_REQUIRE_ENGINE(); }
     void modelStaysConsistentThroughEditing();
     void cellTexts_data();
     void cellTexts();

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with warnings as errors, and runs every test with CTest.
+# Installs what is missing, builds everything with warnings as errors, and runs every test with CTest: the
+# store tests once on SQLite and once on a PostgreSQL server made for the run (tools/with-postgres.sh), which
+# must be there.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -7,4 +9,4 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cmake -S "$top" -B "$top/build-test" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKTV_WARNINGS_AS_ERRORS=ON
 cmake --build "$top/build-test"
 cd "$top/build-test"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 300
+QT_QPA_PLATFORM=offscreen KTV_REQUIRE_POSTGRES=1 "$top/tools/with-postgres.sh" ctest --output-on-failure --timeout 300

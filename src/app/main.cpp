@@ -120,7 +120,7 @@ int main(int argc, char *argv[])
     ktv::Platform platform{dialogs, beeper, clock, web, printer, resolver};
 
     QString error;
-    std::unique_ptr<ktv::Program> program = ktv::startProgram(options.dataFolder, platform, &error);
+    std::unique_ptr<ktv::Program> program = ktv::startProgram(options.dataFolder, platform, &error, options.database);
     if (!program) {
         if (error.isEmpty())
             return 0; // the log-in was cancelled

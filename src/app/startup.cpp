@@ -26,6 +26,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 
 namespace ktv {
@@ -52,6 +53,8 @@ struct VerbLine
 const VerbLine kVerbLines[] = {
     {"(不带命令)", "启动收银程序"},
     {"--data-dir DIR", "使用数据文件夹 DIR（默认为 %1），可与下面除 --create-data 外的命令同用"},
+    {"--database URL", "启动收银程序，使用 PostgreSQL 服务器上的数据库 postgresql://用户名@服务器:端口/数据库名"
+                       "（密码来自 PGPASSWORD 或密码文件）；数据文件夹仍存放设置和备份"},
     {"--create-data DIR [--demo]", "在 DIR 新建空的场所数据库后退出（--demo 加入演示的房间、酒水、会员和一周的消费）"},
     {"--check", "检查数据库文件的每一页、每条记录和索引：正常时打印 ok，否则打印损坏之处"},
     {"--backup", "把数据库备份为 DIR/backups/ktv-日期-时间.db 并打印其路径（程序运行时也可以）"},
@@ -87,6 +90,7 @@ StartOptions parseStartOptions(const QStringList &arguments)
     // Only the long forms: "-abc" is never read as three options.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption dataDir(QStringLiteral("data-dir"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption database(QStringLiteral("database"), QString(), QStringLiteral("URL"));
     const QCommandLineOption createData(QStringLiteral("create-data"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption demo(QStringLiteral("demo"));
     const QCommandLineOption report(QStringLiteral("report"), QString(), QStringLiteral("KIND"));
@@ -99,8 +103,8 @@ StartOptions parseStartOptions(const QStringList &arguments)
     const QCommandLineOption addStaff(QStringLiteral("add-staff"), QString(), QStringLiteral("ID"));
     const QCommandLineOption help(QStringLiteral("help"));
     const QCommandLineOption version(QStringLiteral("version"));
-    const QList<QCommandLineOption> all{dataDir, createData, demo,  report,   from, to,
-                                        csv,     backup,     restore, check, addStaff, help, version};
+    const QList<QCommandLineOption> all{dataDir, database, createData, demo,     report, from,   to,
+                                        csv,     backup,   restore,    check,    addStaff, help, version};
     parser.addOptions(all);
     StartOptions options;
     const auto refuse = [&options](const QString &why) {
@@ -130,6 +134,7 @@ StartOptions parseStartOptions(const QStringList &arguments)
     options.help = parser.isSet(help);
     options.version = parser.isSet(version);
     options.dataFolder = parser.isSet(dataDir) ? parser.value(dataDir) : Database::defaultFolder();
+    options.database = parser.value(database);
     options.createFolder = parser.value(createData);
     options.demo = parser.isSet(demo);
     options.backup = parser.isSet(backup);
@@ -156,6 +161,10 @@ StartOptions parseStartOptions(const QStringList &arguments)
         return refuse(QStringLiteral("--demo 只能与 --create-data 同用"));
     if (options.report.isEmpty() && (parser.isSet(from) || parser.isSet(to) || options.csv))
         return refuse(QStringLiteral("--from、--to 和 --csv 只能与 --report 同用"));
+    if (parser.isSet(database) && !Database::isServerAddress(options.database))
+        return refuse(QStringLiteral("--database 需要服务器上数据库的地址：postgresql://用户名@服务器:端口/数据库名"));
+    if (parser.isSet(database) && !verbs.isEmpty())
+        return refuse(QStringLiteral("--database 目前只用于启动收银程序，不能与 %1 同用").arg(verbs.join(QStringLiteral("、"))));
     if (parser.isSet(dataDir) && !options.createFolder.isEmpty())
         return refuse(QStringLiteral("--create-data 自带文件夹，不能再给 --data-dir"));
     return options;
@@ -179,11 +188,15 @@ void startCheckWhenShown(Program &program, Dialogs &dialogs)
 
 } // namespace
 
-std::unique_ptr<Program> startProgram(const QString &folder, const Platform &platform, QString *error)
+std::unique_ptr<Program> startProgram(const QString &folder, const Platform &platform, QString *error,
+                                      const QString &database)
 {
     auto program = std::make_unique<Program>();
+    const bool onServer = !database.isEmpty();
     try {
-        program->db = Database::open(folder);
+        if (onServer && !QFileInfo(folder).isDir())
+            throw StoreError(QStringLiteral("找不到数据文件夹：%1").arg(QDir::toNativeSeparators(folder)));
+        program->db = Database::open(onServer ? database : folder);
         program->lock = FolderLock::tryHold(folder);
         if (!program->lock)
             throw StoreError(QStringLiteral("数据文件夹 %1 已被另一个运行中的本程序使用")
@@ -255,8 +268,11 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
         return nullptr;
     }
     program->db->watchOtherWriters(500);
-    program->dailyBackup = startDailyBackup(folder, platform);
-    startCheckWhenShown(*program, platform.dialogs);
+    // The daily copy and the full check read the database file; a server's database has none here.
+    if (!onServer) {
+        program->dailyBackup = startDailyBackup(folder, platform);
+        startCheckWhenShown(*program, platform.dialogs);
+    }
     return program;
 }
 

@@ -33,6 +33,7 @@ struct Program
 struct StartOptions
 {
     QString dataFolder;
+    QString database;     // set: the venue database is on this server; the data folder keeps the rest
     QString createFolder; // set: create a new venue database there instead of starting
     bool demo = false;
     QString report;       // set: print this report (--report) instead of starting
@@ -56,9 +57,11 @@ StartOptions parseStartOptions(const QStringList &arguments);
 QString usageText();   // every verb, one line each
 QString versionText(); // "ktv VERSION"
 
-// Opens the venue database in folder and builds the windows. A folder that cannot be opened is reported
-// through the platform's error display and gives no program; no window is shown then.
-std::unique_ptr<Program> startProgram(const QString &folder, const Platform &platform, QString *error = nullptr);
+// Opens the venue database in folder, or on the server named by database, and builds the windows. A database
+// that cannot be opened is reported through the platform's error display and gives no program; no window is
+// shown then. The folder is held all the same: it keeps the settings and the backups.
+std::unique_ptr<Program> startProgram(const QString &folder, const Platform &platform, QString *error = nullptr,
+                                      const QString &database = {});
 
 // Ends the run once the main window has closed: the windows and the database go, then a restore chosen in
 // the backup window is done while the data folder is still held.

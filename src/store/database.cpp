@@ -3,6 +3,8 @@
 #include "cursor.h"
 #include "fielddef.h"
 #include "integritycheck.h"
+#include "membertidy.h"
+#include "openvisits.h"
 #include "storeerror.h"
 #include "tables.h"
 
@@ -52,6 +54,17 @@ bool isDamage(const QSqlError &error, Engine engine)
 
 const QString kServerDriver = QStringLiteral("QPSQL");
 
+// The server's connection is gone (cut, the server stopped, the backend ended): libpq's own failures carry no
+// SQLSTATE, the server's say so in class 08 or 57P.
+bool isConnectionLoss(const QSqlError &error, Engine engine)
+{
+    if (engine != Engine::Postgres)
+        return false;
+    const QString code = error.nativeErrorCode();
+    return code.isEmpty() || code.startsWith(QLatin1String("08")) || code == QLatin1String("57P01") ||
+           code == QLatin1String("57P02") || code == QLatin1String("57P03");
+}
+
 // The server's address as shown in messages: never with a password.
 QString shownAddress(const QUrl &url) { return url.toDisplayString(QUrl::RemovePassword); }
 
@@ -95,7 +108,13 @@ QString headerProblem(const QString &fileName)
 
 } // namespace
 
-QString Database::fileNameIn(const QString &folder) { return QDir(folder).filePath(QStringLiteral("ktv.db")); }
+QString Database::fileNameIn(const QString &folder)
+{
+    // A database on a server has no folder of its own (folder() is empty): never a file in the working folder.
+    if (folder.isEmpty())
+        throw StoreError(QStringLiteral("数据库在数据库服务器上，没有数据库文件：备份、恢复和文件检查目前只用于本机的数据库文件"));
+    return QDir(folder).filePath(QStringLiteral("ktv.db"));
+}
 
 QString Database::defaultFolder()
 {
@@ -153,12 +172,33 @@ std::unique_ptr<Database> Database::connectServer(const QString &address)
     conn.setUserName(url.userName()); // empty: libpq takes PGUSER or the login name
     conn.setDatabaseName(dbName);
     conn.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=ktv"));
+    db->openServer();
+    return db;
+}
+
+void Database::openServer()
+{
+    QSqlDatabase conn = connection();
     if (!conn.open()) {
         const QSqlError error = conn.lastError();
         const QString why = (error.databaseText().isEmpty() ? error.text() : error.databaseText()).trimmed();
-        throw StoreError(QStringLiteral("无法连接数据库服务器 %1：%2").arg(url.host(), why));
+        throw StoreError(QStringLiteral("无法连接数据库服务器 %1：%2").arg(conn.hostName(), why));
     }
-    return db;
+}
+
+void Database::reconnectIfLost()
+{
+    if (!m_connectionLost)
+        return;
+    if (m_depth > 0)
+        throw StoreError(QStringLiteral("与数据库服务器的连接已断开，这一步没有完成"));
+    m_dataVersionQuery.reset();
+    connection().close();
+    openServer();
+    m_connectionLost = false;
+    listenForChanges();
+    // Whatever was read before may have changed meanwhile.
+    bumpAll();
 }
 
 std::unique_ptr<Database> Database::openValidated(const QString &folder)
@@ -330,6 +370,12 @@ void Database::createSchema()
         m_dialect.notSame(QStringLiteral("Openroom_beizhu"), QStringLiteral("'%1'").arg(QStringLiteral("结清"))));
     run(QStringLiteral("CREATE INDEX open_rooms ON room (Room_id) WHERE ") +
         m_dialect.notSame(QStringLiteral("Room_used"), QStringLiteral("'%1'").arg(tables::yes)));
+    if (m_dialect.isServer()) {
+        // Made later on a file, when first needed; on a server that would lock a table that other stations
+        // are writing, in the middle of a step.
+        openvisits::ensureIndex(*this);
+        ensureTidyingIndexes(*this);
+    }
     for (const QString &statement : m_dialect.setSchemaVersion(schemaVersion))
         run(statement);
     tx.commit();
@@ -353,25 +399,34 @@ void Database::upgrade()
 
 QSqlQuery Database::prepare(const QString &sql)
 {
+    reconnectIfLost();
     QSqlQuery query(connection());
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw StoreError(failureMessage(query.lastError()));
+        fail(query.lastError());
     return query;
 }
 
 void Database::exec(QSqlQuery &query, const QString &what)
 {
     if (!query.exec())
-        throw StoreError(failureMessage(query.lastError(), what));
+        fail(query.lastError(), what);
 }
 
-QString Database::failureMessage(const QSqlError &error, const QString &what) const
+void Database::fail(const QSqlError &error, const QString &what)
 {
     const QString why = reason(error, m_dialect.engine());
     if (isDamage(error, m_dialect.engine()))
-        return damagedFileMessage(fileNameIn(m_folder), why);
-    return what.isEmpty() ? QStringLiteral("数据库操作失败：%1").arg(why) : QStringLiteral("%1失败：%2").arg(what, why);
+        throw StoreError(damagedFileMessage(fileNameIn(m_folder), why));
+    if (isConnectionLoss(error, m_dialect.engine())) {
+        // The step's transaction is gone with the connection: nothing of it was stored.
+        m_connectionLost = true;
+        throw StoreError(QStringLiteral("与数据库服务器的连接已断开：%1\n这一步没有完成，所做的修改都没有保存；"
+                                        "下一步操作时程序会重新连接。")
+                             .arg(why));
+    }
+    throw StoreError(what.isEmpty() ? QStringLiteral("数据库操作失败：%1").arg(why)
+                                    : QStringLiteral("%1失败：%2").arg(what, why));
 }
 
 qint64 Database::insert(const TableDef &table, const QStringList &fields, const QVariantList &binds)
@@ -402,10 +457,11 @@ QSqlQuery Database::run(const QString &sql, const QVariantList &binds)
 {
     if (binds.isEmpty() && m_dialect.isServer()) {
         // The server prepares only queries and changes of rows, not BEGIN or CREATE: sent as they are.
+        reconnectIfLost();
         QSqlQuery query(connection());
         query.setForwardOnly(true);
         if (!query.exec(sql))
-            throw StoreError(failureMessage(query.lastError()));
+            fail(query.lastError());
         return query;
     }
     QSqlQuery query = prepare(sql);
@@ -436,7 +492,7 @@ void Database::listenForChanges()
     if (!driver->subscribeToNotification(Dialect::changeChannel()))
         throw StoreError(QStringLiteral("无法接收数据库 %1 的修改通知：%2")
                              .arg(shownAddress(QUrl(m_location)), reason(driver->lastError(), m_dialect.engine())));
-    connect(driver, &QSqlDriver::notification, this, &Database::otherWrote);
+    connect(driver, &QSqlDriver::notification, this, &Database::otherWrote, Qt::UniqueConnection);
 }
 
 void Database::otherWrote(const QString &name, QSqlDriver::NotificationSource source, const QVariant &payload)
@@ -457,6 +513,7 @@ void Database::bumpAll()
 void Database::pollOtherWriters()
 {
     if (m_dialect.isServer()) {
+        reconnectIfLost();
         if (!m_dataVersionQuery)
             m_dataVersionQuery = std::make_unique<QSqlQuery>(prepare(QStringLiteral("SELECT 1")));
         // The server sends the notices of commits made before this exchange ahead of its answer; the driver
@@ -500,6 +557,8 @@ void Database::watchOtherWriters(int intervalMs)
 
 void Database::begin()
 {
+    if (m_depth == 0)
+        reconnectIfLost();
     if (m_depth++ > 0)
         return;
     m_failed = false;

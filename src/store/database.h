@@ -25,6 +25,7 @@ class Database : public QObject
 public:
     // 1: the six venue tables; 2: the staff, journal and shift tables added.
     static constexpr int schemaVersion = 2;
+    // The database file in a data folder; refuses the empty folder of a database on a server.
     static QString fileNameIn(const QString &folder);
     static QString defaultFolder();
     // Whether `where` names a database server rather than a data folder.
@@ -94,7 +95,11 @@ private:
     void configure();
     void listenForChanges();
     void otherWrote(const QString &name, QSqlDriver::NotificationSource source, const QVariant &payload);
-    QString failureMessage(const QSqlError &error, const QString &what = {}) const;
+    // Throws the failure as a StoreError; a connection to the server found lost is opened again by the
+    // next statement outside a transaction.
+    [[noreturn]] void fail(const QSqlError &error, const QString &what = {});
+    void openServer();
+    void reconnectIfLost();
     void validate();
     void createSchema();
     void createTable(const TableDef &table);
@@ -113,6 +118,7 @@ private:
     int m_depth = 0;
     int m_foundVersion = schemaVersion;
     bool m_failed = false;
+    bool m_connectionLost = false;
     QHash<QString, quint64> m_versions;
     quint64 m_epoch = 0;                     // moves for every table at once
     qint64 m_dataVersion = -1;               // SQLite's count of other connections' commits, as last seen

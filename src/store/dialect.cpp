@@ -4,17 +4,18 @@
 
 namespace ktv {
 
-QString Dialect::engineName() const
-{
-    return isServer() ? QStringLiteral("PostgreSQL") : QStringLiteral("SQLite");
-}
+namespace {
+// A server's own key for the tables without a serial number: never given twice, where SQLite's plain rowid
+// may give the last one again after it was deleted (hence TableDef::identity).
+const QString kRowKey = QStringLiteral("ktv_row");
+} // namespace
 
 QString Dialect::rowKey(const TableDef &table) const
 {
     if (!isServer())
         return QStringLiteral("rowid"); // the serial number, where a table has one, is the rowid itself
     const QString serial = table.autoIncField();
-    return serial.isEmpty() ? rowKeyColumnName() : serial;
+    return serial.isEmpty() ? kRowKey : serial;
 }
 
 QString Dialect::same(const QString &lhs, const QString &rhs) const
@@ -81,7 +82,7 @@ QStringList Dialect::columnDefinitions(const TableDef &table) const
 {
     QStringList columns;
     if (isServer() && table.autoIncField().isEmpty())
-        columns << rowKeyColumnName() + QStringLiteral(" bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY");
+        columns << kRowKey + QStringLiteral(" bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY");
     for (const FieldDef &field : table.fields) {
         QString column = definedName(field.name) + QLatin1Char(' ') + (isServer() ? postgresType(field) : sqliteType(field));
         if (field.name == table.uniqueKey)

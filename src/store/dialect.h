@@ -5,7 +5,6 @@
 
 namespace ktv {
 
-struct FieldDef;
 struct TableDef;
 
 // The engines a venue database may live on: one SQLite file on this PC, or a PostgreSQL server that several
@@ -21,12 +20,10 @@ public:
     explicit Dialect(Engine engine) : m_engine(engine) {}
     Engine engine() const { return m_engine; }
     bool isServer() const { return m_engine == Engine::Postgres; }
-    QString engineName() const;
 
     // The key that tells a table's rows apart and is never given to another row: the table's own serial
     // number where it has one, else SQLite's rowid or PostgreSQL's identity column.
     QString rowKey(const TableDef &table) const;
-    static QString rowKeyColumnName() { return QStringLiteral("ktv_row"); }
 
     // NULL-safe equality, as SQLite's IS and IS NOT.
     QString same(const QString &lhs, const QString &rhs) const;

@@ -12,6 +12,8 @@ namespace {
 const QString kNameless = QStringLiteral("Customers_name IS NULL OR Customers_name = ''");
 const QString kUnstamped = QStringLiteral("Customers_zjxfsj IS NULL");
 
+} // namespace
+
 // A database made by an earlier release lacks the indexes: the first start makes them (one pass over the
 // members). They hold no data of their own, so the schema version stays and earlier releases open the file.
 void ensureTidyingIndexes(Database &db)
@@ -23,8 +25,6 @@ void ensureTidyingIndexes(Database &db)
     db.run(QStringLiteral("CREATE INDEX IF NOT EXISTS members_unstamped ON Customers (Customers_id) WHERE ") +
            kUnstamped);
 }
-
-} // namespace
 
 qint64 tidyMemberRecords(Database &db, const QDateTime &now)
 {

@@ -12,5 +12,7 @@ class Database;
 // it changes, through two partial indexes it makes if the file lacks them. Returns how many members it
 // deleted or changed; the member table's cursors re-read when it changed any.
 qint64 tidyMemberRecords(Database &db, const QDateTime &now);
+// Makes the two indexes where they are missing.
+void ensureTidyingIndexes(Database &db);
 
 } // namespace ktv
