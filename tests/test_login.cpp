@@ -4,8 +4,10 @@
 #include "reports/reportquery.h"
 #include "reports/reporttable.h"
 #include "staff/formauthorise.h"
+#include "staff/formhandover.h"
 #include "staff/formlogin.h"
 #include "store/journal.h"
+#include "visits/checkoutsteps.h"
 #include "visits/formcloseroomandpay.h"
 #include "staff/staffstore.h"
 #include "visits/formopenroom.h"
@@ -53,6 +55,7 @@ private slots:
     void loweringABillNeedsAManager();
     void clearingTakesTheAdministratorsOwnPassword();
     void staffReportSumsTheJournalPerMember();
+    void handOverCountsTheDrawerAndAsksForALogInAgain();
 };
 
 void LoginTest::venueWithoutStaffStartsAsBefore()
@@ -216,6 +219,73 @@ void LoginTest::staffReportSumsTheJournalPerMember()
     QCOMPARE(table.rows[0], QStringList({QString(), QStringLiteral("(未登录)"), "0", "1", "90.00", "0.00", "10.00", "0", "0.00"}));
     QCOMPARE(table.rows[1], QStringList({"C01", QStringLiteral("收银甲"), "1", "2", "174.50", "5.00", "0.00", "0", "0.00"}));
     QCOMPARE(table.rows[2], QStringList({"total", QString(), "1", "3", "264.50", "5.00", "10.00", "0", "0.00"}));
+}
+
+// Float 500; a bill of 79.5 paid with 100 keeps 79.5, one of 100 paid 90 keeps 90: the drawer should hold
+// 669.50. Counted 669.40 shows a difference of -0.10 on the slip, in the shift and in the journal. A failed
+// print closes nothing; after the hand-over the log-in is asked again, and cancelling it ends the program.
+void LoginTest::handOverCountsTheDrawerAndAsksForALogInAgain()
+{
+    AppFixture f;
+    for (const char *room : {"101", "102"}) {
+        f.addRecord(tables::openroom(), {{QStringLiteral("Openroom_room_id"), QLatin1String(room)},
+                                         {QStringLiteral("Openroom_jbxf"), room[2] == '1' ? 79.5 : 100.0},
+                                         {QStringLiteral("Openroom_shifu"), room[2] == '1' ? 100.0 : 90.0}});
+    }
+    staff::add(*f.db, QStringLiteral("M01"), QStringLiteral("经理乙"), QStringLiteral("经理"), QStringLiteral("m"),
+               f.services.clock.now());
+    whenLogInShows([](TFormLogin &login) {
+        login.EditStaffId()->setText(QStringLiteral("M01"));
+        login.EditPassword()->setText(QStringLiteral("m"));
+        login.EditFloat()->setText(QStringLiteral("500"));
+        login.BitBtnOK()->click();
+    });
+    f.start();
+    f.services.clock.advance(3600'000);
+    for (qint64 serial : {1, 2})
+        checkout::takePayment(*f.program->db, serial, f.services.clock.now());
+    QAction *handover = f.program->main->menuEntry(QStringLiteral("Handover"));
+
+    const auto count = [](const QString &cash, bool thenCancel) {
+        QTimer::singleShot(0, [cash, thenCancel] {
+            auto *form = qobject_cast<TFormHandover *>(QApplication::activeModalWidget());
+            QVERIFY(form);
+            form->EditCounted()->setText(cash);
+            QCOMPARE(form->LabelDifference()->text(), QStringLiteral("-0.10"));
+            if (!thenCancel) // the log-in that follows is cancelled
+                whenLogInShows([](TFormLogin &) {});
+            form->BitBtnOK()->click();
+            if (thenCancel && form->isVisible())
+                form->reject();
+        });
+    };
+    f.services.printer.failAt(RecordingPrinter::Step::End, QStringLiteral("打印机停止"));
+    count(QStringLiteral("669.4"), true);
+    handover->trigger();
+    QCOMPARE(f.count(QStringLiteral("Shift")), 1);
+    QSqlQuery open = f.db->run(QStringLiteral("SELECT count(*) FROM Shift WHERE Shift_closed IS NULL"));
+    QVERIFY(open.next());
+    QCOMPARE(open.value(0).toInt(), 1);
+    open.finish();
+
+    count(QStringLiteral("669.4"), false);
+    handover->trigger();
+    QSqlQuery shift = f.db->run(QStringLiteral("SELECT Shift_expected, Shift_counted, Shift_difference, Shift_closed FROM Shift"));
+    QVERIFY(shift.next());
+    QCOMPARE(shift.value(0).toDouble(), 669.5);
+    QCOMPARE(shift.value(1).toDouble(), 669.4);
+    QCOMPARE(shift.value(2).toDouble(), -0.1);
+    QVERIFY(!shift.value(3).isNull());
+    shift.finish();
+    const QStringList slip = f.services.printer.documents().last().lines();
+    QVERIFY2(slip.contains(QStringLiteral("应有现金:669.50")) && slip.contains(QStringLiteral("差额:-0.10")),
+             qPrintable(slip.join('|')));
+    QSqlQuery last = f.db->run(QStringLiteral("SELECT Journal_action, Journal_staff FROM Journal ORDER BY Journal_id DESC LIMIT 1"));
+    QVERIFY(last.next());
+    QCOMPARE(last.value(0).toString(), QStringLiteral("交班"));
+    QCOMPARE(last.value(1).toString(), QStringLiteral("M01"));
+    last.finish();
+    QTRY_VERIFY(!f.program->main->isVisible()); // the log-in was cancelled: the program ends
 }
 
 QTEST_MAIN(LoginTest)

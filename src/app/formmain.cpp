@@ -31,6 +31,9 @@
 #include "store/datamodule.h"
 #include "widgets/maker.h"
 #include "widgets/platform.h"
+#include "staff/formhandover.h"
+#include "staff/formlogin.h"
+#include "store/database.h"
 #include "widgets/statuspanels.h"
 
 #include <QMenuBar>
@@ -136,6 +139,8 @@ void TFormMain::buildMenu()
     wire("Reports", [this] { showModal<TFormReports>(true); });
     addEntry(system, "Backup", QStringLiteral("&B备份与恢复"));
     wire("Backup", [this] { showBackups(); });
+    addEntry(system, "Handover", QStringLiteral("&H交班"));
+    wire("Handover", [this] { handOver(); });
 
     QMenu *help = addMenu("help", QStringLiteral("&H帮助"));
     addEntry(help, "guanyu", QStringLiteral("&A关于..."));
@@ -237,6 +242,27 @@ void TFormMain::showReceipts(QWidget *owner)
 {
     TFormPrintpaper screen(m_data, m_platform, owner);
     screen.exec();
+}
+
+// Ends the shift of the one logged in and asks for a log-in again; cancelled, the program ends.
+void TFormMain::handOver()
+{
+    Database &db = m_data.database();
+    const std::optional<staff::Shift> shift = db.staff().isEmpty() ? std::nullopt : staff::openShift(db, db.staff());
+    if (!shift) {
+        m_platform.dialogs.showMessage(QStringLiteral("没有员工登录，不用交班"));
+        return;
+    }
+    TFormHandover handover(db, m_platform, *shift, this);
+    if (handover.exec() != QDialog::Accepted)
+        return;
+    StatusBar1()->setPanelText(3, QString());
+    TFormLogin login(db, m_platform, this);
+    if (login.exec() != QDialog::Accepted) {
+        close();
+        return;
+    }
+    StatusBar1()->setPanelText(3, staff::loggedInText(login.member()));
 }
 
 } // namespace ktv

@@ -49,6 +49,7 @@ public:
     void setIntegrityCheck(const BackgroundCheck *check) { m_check = check; }
 
 private:
+    void handOver();
     void buildMenu();
     QAction *addEntry(QMenu *menu, const char *name, const QString &caption);
     // Wires an entry to a handler that runs inside the general error display, and enables it.

@@ -229,7 +229,7 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
                     error->clear();
                 return nullptr;
             }
-            loggedIn = QStringLiteral("员工：%1（%2）").arg(login.member().name, login.member().role);
+            loggedIn = staff::loggedInText(login.member());
         }
     } catch (const StoreError &e) {
         platform.dialogs.showError(e.message());

@@ -20,6 +20,11 @@ const QStringList &roles()
     return list;
 }
 
+QString loggedInText(const Member &member)
+{
+    return QStringLiteral("员工：%1（%2）").arg(member.name, member.role);
+}
+
 bool anyActive(Database &db)
 {
     QSqlQuery query = db.run(QStringLiteral("SELECT 1 FROM Staff WHERE Staff_active = ? LIMIT 1"), {tables::yes});

@@ -24,6 +24,9 @@ struct Member
     QString passwordHash;
 };
 
+// "员工：NAME（ROLE）", as the status bar names who is logged in.
+QString loggedInText(const Member &member);
+
 // Whether anyone may log in: while nobody is set up, the program starts without a log-in.
 bool anyActive(Database &db);
 std::optional<Member> find(Database &db, const QString &id);

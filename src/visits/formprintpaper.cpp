@@ -130,11 +130,12 @@ void TFormPrintpaper::BitBtnPrintClick()
     m_platform.dialogs.showMessage(QStringLiteral("打印完毕！欢迎再来！"));
 }
 
+void TFormPrintpaper::printPage(const QStringList &texts) { printLines(m_platform.printer, texts); }
+
 // One page without a printer dialog. A failing step drops the begun document, so that no half receipt
 // waits in the print queue.
-void TFormPrintpaper::printPage(const QStringList &texts)
+void printLines(ReceiptPrinter &printer, const QStringList &texts)
 {
-    ReceiptPrinter &printer = m_platform.printer;
     printer.beginDocument();
     try {
         printer.setClearBrush();

@@ -8,6 +8,8 @@ class QPushButton;
 
 namespace ktv {
 
+class ReceiptPrinter;
+
 class DataSource;
 class DBNavigator;
 class Query;
@@ -40,5 +42,8 @@ private:
     QPushButton *m_select = nullptr;
     QPushButton *m_print = nullptr;
 };
+
+// Prints the lines as a receipt is printed: one page on the default printer, in the receipt's place and font.
+void printLines(ReceiptPrinter &printer, const QStringList &texts);
 
 } // namespace ktv
