@@ -8,6 +8,7 @@
 #include "staff/formlogin.h"
 #include "store/journal.h"
 #include "visits/checkoutsteps.h"
+#include "visits/formcallpear.h"
 #include "visits/formcloseroomandpay.h"
 #include "staff/staffstore.h"
 #include "visits/formopenroom.h"
@@ -56,6 +57,7 @@ private slots:
     void clearingTakesTheAdministratorsOwnPassword();
     void staffReportSumsTheJournalPerMember();
     void handOverCountsTheDrawerAndAsksForALogInAgain();
+    void removingAStoredDrinkNeedsAManagerAndAReason();
 };
 
 void LoginTest::venueWithoutStaffStartsAsBefore()
@@ -286,6 +288,71 @@ void LoginTest::handOverCountsTheDrawerAndAsksForALogInAgain()
     QCOMPARE(last.value(1).toString(), QStringLiteral("M01"));
     last.finish();
     QTRY_VERIFY(!f.program->main->isVisible()); // the log-in was cancelled: the program ends
+}
+
+// A cashier sets a served line of 3 × 12.50 to 0 on the drinks screen: a manager and a reason are asked;
+// cancelled, the line keeps its 3; given, the line and its journal row are stored together.
+void LoginTest::removingAStoredDrinkNeedsAManagerAndAReason()
+{
+    AppFixture f;
+    f.addRoom(QStringLiteral("101"), tables::yes);
+    f.addRecord(tables::openroom(), {{QStringLiteral("Openroom_room_id"), QStringLiteral("101")},
+                                     {QStringLiteral("Openroom_begintime"), f.services.clock.now()},
+                                     {QStringLiteral("Openroom_endtime"), f.services.clock.now().addDays(-1)}});
+    f.addRecord(tables::callpear(), {{QStringLiteral("Openroom_lishu"), 1}, {QStringLiteral("Pear_id"), QStringLiteral("B01")},
+                                     {QStringLiteral("Pear_price"), 12.5}, {QStringLiteral("Pear_shuliang"), 3}});
+    const QDateTime now = f.services.clock.now();
+    staff::add(*f.db, QStringLiteral("C01"), QStringLiteral("收银甲"), QStringLiteral("收银员"), QStringLiteral("c"), now);
+    staff::add(*f.db, QStringLiteral("M01"), QStringLiteral("经理乙"), QStringLiteral("经理"), QStringLiteral("m"), now);
+    whenLogInShows([](TFormLogin &login) {
+        login.EditStaffId()->setText(QStringLiteral("C01"));
+        login.EditPassword()->setText(QStringLiteral("c"));
+        login.BitBtnOK()->click();
+    });
+    f.start();
+    TFormcallpear &drinks = *f.program->main->drinks();
+    drinks.findChild<QLineEdit *>(QStringLiteral("Edit1kffjh"))->setText(QStringLiteral("101"));
+    drinks.findChild<QPushButton *>(QStringLiteral("BitBtn1dwfj"))->click();
+    Cursor &lines = *drinks.Table2();
+    const auto removeLine = [&lines](bool give) {
+        QTimer::singleShot(0, [give] {
+            auto *ask = qobject_cast<TFormAuthorise *>(QApplication::activeModalWidget());
+            QVERIFY(ask);
+            QVERIFY(ask->EditReason());
+            if (!give) {
+                ask->BitBtnCancel()->click();
+                return;
+            }
+            ask->EditStaffId()->setText(QStringLiteral("M01"));
+            ask->EditPassword()->setText(QStringLiteral("m"));
+            ask->EditReason()->setText(QStringLiteral("客人退回"));
+            ask->BitBtnOK()->click();
+        });
+        lines.edit();
+        lines.setValue(QStringLiteral("Pear_shuliang"), 0);
+        try {
+            lines.post();
+        } catch (const AbortAction &) {
+            lines.cancel();
+        }
+    };
+    const auto quantity = [&f] {
+        QSqlQuery q = f.db->run(QStringLiteral("SELECT Pear_shuliang FROM Callpear"));
+        return q.next() ? q.value(0).toInt() : -1;
+    };
+    removeLine(false);
+    QCOMPARE(quantity(), 3);
+    removeLine(true);
+    QCOMPARE(quantity(), 0);
+    QSqlQuery row = f.db->run(QStringLiteral("SELECT Journal_action, Journal_amount, Journal_reason, Journal_staff, "
+                                             "Journal_authorised, Journal_visit FROM Journal ORDER BY Journal_id DESC LIMIT 1"));
+    QVERIFY(row.next());
+    QCOMPARE(row.value(0).toString(), QStringLiteral("删除酒水"));
+    QCOMPARE(row.value(1).toDouble(), 37.5);
+    QCOMPARE(row.value(2).toString(), QStringLiteral("客人退回"));
+    QCOMPARE(row.value(3).toString(), QStringLiteral("C01"));
+    QCOMPARE(row.value(4).toString(), QStringLiteral("M01"));
+    QCOMPARE(row.value(5).toInt(), 1);
 }
 
 QTEST_MAIN(LoginTest)

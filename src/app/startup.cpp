@@ -256,6 +256,13 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
             checkOut->setAuthoriser([&db, platform, checkOut](const QString &role, const QString &what) {
                 return askAuthorisation(db, platform, role, what, checkOut);
             });
+            drinks->setRemovalAuthoriser(
+                [&db, platform, drinks](const QString &role, const QString &what) -> std::optional<TFormcallpear::Removal> {
+                    const std::optional<Authorisation> allowed = askAuthorisationWithReason(db, platform, role, what, drinks);
+                    if (!allowed)
+                        return std::nullopt;
+                    return TFormcallpear::Removal{allowed->by, allowed->reason};
+                });
             built = true;
         } catch (const StoreError &e) {
             failure = e.message();

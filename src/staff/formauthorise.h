@@ -14,8 +14,12 @@ class TFormAuthorise : public CredentialsDialog
 {
     Q_OBJECT
 public:
+    // With askReason, a reason ("原因", EditReason) must be given too.
     TFormAuthorise(Database &db, const Platform &platform, const QString &role, const QString &what,
-                   QWidget *parent = nullptr);
+                   QWidget *parent = nullptr, bool askReason = false);
+
+    QLineEdit *EditReason() const { return m_reason; }
+    QString reason() const;
 
     // Who authorised, once the dialog was accepted.
     QString authoriser() const { return m_authoriser; }
@@ -25,6 +29,7 @@ public:
 private:
     Database &m_db;
     QString m_role;
+    QLineEdit *m_reason = nullptr;
     QString m_authoriser;
 };
 
@@ -32,6 +37,16 @@ private:
 // has the role; else the number of who authorised it in the dialog, or nothing when refused or cancelled.
 std::optional<QString> askAuthorisation(Database &db, const Platform &platform, const QString &role,
                                         const QString &what, QWidget *parent);
+
+// The same for a step that also needs a reason (an order line removed or lowered): the one logged in with the
+// role gives only the reason. Nothing when refused or cancelled; while nobody logs in, no one and no reason.
+struct Authorisation
+{
+    QString by;
+    QString reason;
+};
+std::optional<Authorisation> askAuthorisationWithReason(Database &db, const Platform &platform, const QString &role,
+                                                        const QString &what, QWidget *parent);
 
 // The administrator's confirmation of the clearing and a restore, in a password box titled title: while no
 // staff are set up, the fixed administrator password; once they are, the password of the administrator

@@ -125,6 +125,9 @@ public:
     void setAfterInsert(Handler h) { m_afterInsert = std::move(h); }
     void setBeforePost(Handler h) { m_beforePost = std::move(h); }
     void setAfterPost(Handler h) { m_afterPost = std::move(h); }
+    // Runs inside the save's transaction, after the record is written: what it writes is stored together
+    // with the record or not at all.
+    void setWhileSaving(Handler h) { m_whileSaving = std::move(h); }
 
     // Fields of the current record (the record buffer while editing). An empty field is a null QVariant.
     QVariant value(const QString &name) const;
@@ -133,6 +136,8 @@ public:
     double number(const QString &name) const; // empty reads as 0
     qint64 integer(const QString &name) const; // empty reads as 0
     QDateTime dateTime(const QString &name) const;
+    // The field as stored when the edit began; empty while inserting.
+    QVariant originalValue(const QString &name) const;
     // Needs edit or insert state; the value is converted to the field's kind (text cut to its width).
     void setValue(const QString &name, const QVariant &value);
 
@@ -226,7 +231,7 @@ private:
     qint64 m_editKey = 0;
     bool m_insertAtEnd = false; // else before the current record
 
-    Handler m_beforeInsert, m_afterInsert, m_beforePost, m_afterPost;
+    Handler m_beforeInsert, m_afterInsert, m_beforePost, m_afterPost, m_whileSaving;
 };
 
 // A read-only result set of chosen columns of one table, optionally in descending order of one field.

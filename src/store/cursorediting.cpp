@@ -97,6 +97,12 @@ void Cursor::startInsert(bool atEnd)
         m_afterInsert(*this);
 }
 
+QVariant Cursor::originalValue(const QString &name) const
+{
+    const int index = m_table.fieldIndex(name);
+    return m_state == CursorState::Edit && index >= 0 ? m_original.value(index) : QVariant();
+}
+
 void Cursor::setValue(const QString &name, const QVariant &input)
 {
     requireWritable();
@@ -195,6 +201,8 @@ void Cursor::post()
         Transaction tx(m_db);
         wasFresh = m_seenVersion == m_db.version(m_table.name);
         writeBuffer();
+        if (m_whileSaving)
+            m_whileSaving(*this);
         tx.commit();
     } catch (const RecordGone &) {
         // Nothing is left to save it to: the change is dropped, so that no later move or timer tries again.

@@ -18,6 +18,8 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace ktv {
 
 namespace {
@@ -57,6 +59,11 @@ TFormcallpear::TFormcallpear(TDataModule1 &data, const Platform &platform, QWidg
     });
     m_orders->setAfterInsert([this](Cursor &) { Table2AfterInsert(); });
     m_orders->setBeforePost([this](Cursor &) { Table2BeforePost(); });
+    // A line lowered or removed is journalled in the same transaction as its save.
+    m_orders->setWhileSaving([this](Cursor &) {
+        if (std::optional<journal::Entry> removal = std::exchange(m_removal, std::nullopt))
+            journal::record(m_data.database(), *removal, m_platform.clock.now());
+    });
     m_members->setObjectName(QStringLiteral("Table3"));
     m_members->setIndexName(QStringLiteral("Customers_id"));
     m_members->setMasterLink(m_visits, {kVisitMember}, {QStringLiteral("Customers_id")});
@@ -247,6 +254,27 @@ void TFormcallpear::Table2AfterInsert()
 
 void TFormcallpear::Table2BeforePost()
 {
+    m_removal.reset();
+    // A line already stored that is lowered, to 0 or below to remove it, needs a manager and a reason.
+    if (m_orders->state() == CursorState::Edit) {
+        const qint64 before = m_orders->originalValue(kQuantity).toLongLong();
+        const qint64 after = m_orders->isNull(kQuantity) ? 1 : m_orders->integer(kQuantity);
+        if (after < before) {
+            const QString action = after <= 0 ? QStringLiteral("删除酒水") : QStringLiteral("修改数量");
+            const std::optional<Removal> allowed =
+                m_authoriseRemoval ? m_authoriseRemoval(QStringLiteral("经理"), action) : Removal{};
+            if (!allowed)
+                throw AbortAction();
+            const double price = m_orders->number(kPrice);
+            journal::Entry entry{action, m_orders->integer(kLineVisit), m_visits->text(kVisitRoom)};
+            entry.amount = price * double(after <= 0 ? before : before - after);
+            entry.before = double(before);
+            entry.after = double(after);
+            entry.reason = allowed->reason;
+            entry.authorised = allowed->by;
+            m_removal = entry;
+        }
+    }
     // A line is stored on the visit it was started for, while that visit is still the one chosen.
     if (m_orders->state() == CursorState::Insert) {
         m_visits->requireChosen();

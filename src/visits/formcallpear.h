@@ -1,5 +1,10 @@
 #pragma once
 
+#include "store/journal.h"
+
+#include <functional>
+#include <optional>
+
 #include "widgets/platform.h"
 #include "widgets/screenparts.h"
 
@@ -44,7 +49,20 @@ public:
     void Table2AfterInsert();
     void Table2BeforePost();
 
+    // Asks for someone with the role to allow an order line removed or lowered once stored, with a reason:
+    // who allowed it (empty: the one logged in) and why, or nothing when refused. The program sets it;
+    // without one the change is journalled with no one and no reason.
+    struct Removal
+    {
+        QString by;
+        QString reason;
+    };
+    using RemovalAuthoriser = std::function<std::optional<Removal>(const QString &role, const QString &what)>;
+    void setRemovalAuthoriser(RemovalAuthoriser authoriser) { m_authoriseRemoval = std::move(authoriser); }
+
 private:
+    RemovalAuthoriser m_authoriseRemoval;
+    std::optional<journal::Entry> m_removal; // journalled with the line that lowers or removes it
     void buildScreen();
     QWidget *buildVisitPanel();
     QWidget *buildToolPanel();
