@@ -5,6 +5,7 @@
 #include "reports/reporttable.h"
 #include "staff/formauthorise.h"
 #include "staff/formhandover.h"
+#include "staff/formjournal.h"
 #include "staff/formlogin.h"
 #include "store/journal.h"
 #include "visits/checkoutsteps.h"
@@ -14,9 +15,12 @@
 #include "visits/formopenroom.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QTableWidget>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
 
@@ -58,6 +62,7 @@ private slots:
     void staffReportSumsTheJournalPerMember();
     void handOverCountsTheDrawerAndAsksForALogInAgain();
     void removingAStoredDrinkNeedsAManagerAndAReason();
+    void journalWindowFiltersAndExports();
 };
 
 void LoginTest::venueWithoutStaffStartsAsBefore()
@@ -353,6 +358,38 @@ void LoginTest::removingAStoredDrinkNeedsAManagerAndAReason()
     QCOMPARE(row.value(3).toString(), QStringLiteral("C01"));
     QCOMPARE(row.value(4).toString(), QStringLiteral("M01"));
     QCOMPARE(row.value(5).toInt(), 1);
+}
+
+void LoginTest::journalWindowFiltersAndExports()
+{
+    AppFixture f;
+    f.start();
+    const QDateTime evening(QDate(2026, 12, 8), QTime(21, 0));
+    const auto row = [&f](const QString &staff, const QDateTime &when, const QString &action) {
+        f.db->setStaff(staff);
+        Transaction tx(*f.db);
+        journal::record(*f.db, {action, 1, QStringLiteral("101"), 10.0}, when);
+        tx.commit();
+    };
+    row(QStringLiteral("C01"), evening, QStringLiteral("开房"));
+    row(QStringLiteral("C01"), evening.addSecs(3600), QStringLiteral("收费"));
+    row(QStringLiteral("C02"), evening.addSecs(2 * 3600), QStringLiteral("收费"));
+    row(QStringLiteral("C01"), evening.addDays(1), QStringLiteral("收费")); // the next business day
+    TFormJournal journal(*f.program->db, f.services.platform());
+    QCOMPARE(journal.GridJournal()->rowCount(), 3); // this business day
+    journal.EditStaff()->setText(QStringLiteral("C01"));
+    journal.ComboAction()->setCurrentText(QStringLiteral("收费"));
+    journal.BitBtnQueryClick();
+    QCOMPARE(journal.GridJournal()->rowCount(), 1);
+    const QString file = f.work.filePath(QStringLiteral("journal.csv"));
+    f.services.dialogs.answerText(file);
+    journal.BitBtnExportClick();
+    QFile csv(file);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(csv.readAll()).remove(QChar(0xfeff)).split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines[0].startsWith(QStringLiteral("time,station,staff")));
+    QVERIFY(lines[1].contains(QStringLiteral(",C01,,收费,1,101,10,")));
 }
 
 QTEST_MAIN(LoginTest)

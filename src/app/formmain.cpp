@@ -31,7 +31,9 @@
 #include "store/datamodule.h"
 #include "widgets/maker.h"
 #include "widgets/platform.h"
+#include "staff/formauthorise.h"
 #include "staff/formhandover.h"
+#include "staff/formjournal.h"
 #include "staff/formlogin.h"
 #include "store/database.h"
 #include "widgets/statuspanels.h"
@@ -141,6 +143,14 @@ void TFormMain::buildMenu()
     wire("Backup", [this] { showBackups(); });
     addEntry(system, "Handover", QStringLiteral("&H交班"));
     wire("Handover", [this] { handOver(); });
+    addEntry(system, "JournalView", QStringLiteral("&J操作日志"));
+    wire("JournalView", [this] {
+        // Managers and administrators read the journal.
+        if (!askAuthorisation(m_data.database(), m_platform, QStringLiteral("经理"), QStringLiteral("操作日志"), this))
+            return;
+        TFormJournal journal(m_data.database(), m_platform, this);
+        journal.exec();
+    });
 
     QMenu *help = addMenu("help", QStringLiteral("&H帮助"));
     addEntry(help, "guanyu", QStringLiteral("&A关于..."));
