@@ -40,6 +40,17 @@ void whenLogInShows(const std::function<void(TFormLogin &)> &answer)
     });
 }
 
+// Logs in as id when the log-in shows.
+void logInAs(const QString &id, const QString &password, const QString &cashFloat = {})
+{
+    whenLogInShows([id, password, cashFloat](TFormLogin &login) {
+        login.EditStaffId()->setText(id);
+        login.EditPassword()->setText(password);
+        login.EditFloat()->setText(cashFloat);
+        login.BitBtnOK()->click();
+    });
+}
+
 void tryPassword(TFormLogin &login, const QString &password, const QString &cashFloat = {})
 {
     login.EditStaffId()->setText(QStringLiteral("S01"));
@@ -141,11 +152,7 @@ void LoginTest::loweringABillNeedsAManager()
     const QDateTime now = f.services.clock.now();
     staff::add(*f.db, QStringLiteral("C01"), QStringLiteral("收银甲"), QStringLiteral("收银员"), QStringLiteral("c"), now);
     staff::add(*f.db, QStringLiteral("M01"), QStringLiteral("经理乙"), QStringLiteral("经理"), QStringLiteral("m"), now);
-    whenLogInShows([](TFormLogin &login) {
-        login.EditStaffId()->setText(QStringLiteral("C01"));
-        login.EditPassword()->setText(QStringLiteral("c"));
-        login.BitBtnOK()->click();
-    });
+    logInAs(QStringLiteral("C01"), QStringLiteral("c"));
     f.start();
     TFormCloseroomandPay &checkOut = *f.program->main->checkOut();
     const auto pay = [&checkOut](const QString &id, const QString &password) {
@@ -184,11 +191,7 @@ void LoginTest::clearingTakesTheAdministratorsOwnPassword()
     AppFixture f;
     staff::add(*f.db, QStringLiteral("A01"), QStringLiteral("管理丙"), QStringLiteral("管理员"), QStringLiteral("a1"),
                f.services.clock.now());
-    whenLogInShows([](TFormLogin &login) {
-        login.EditStaffId()->setText(QStringLiteral("A01"));
-        login.EditPassword()->setText(QStringLiteral("a1"));
-        login.BitBtnOK()->click();
-    });
+    logInAs(QStringLiteral("A01"), QStringLiteral("a1"));
     f.start();
     QAction *zap = f.program->main->menuEntry(QStringLiteral("ZapData"));
     f.services.dialogs.answerText(QStringLiteral("RoomKeeper")); // the fixed word of a venue without staff
@@ -241,12 +244,7 @@ void LoginTest::handOverCountsTheDrawerAndAsksForALogInAgain()
     }
     staff::add(*f.db, QStringLiteral("M01"), QStringLiteral("经理乙"), QStringLiteral("经理"), QStringLiteral("m"),
                f.services.clock.now());
-    whenLogInShows([](TFormLogin &login) {
-        login.EditStaffId()->setText(QStringLiteral("M01"));
-        login.EditPassword()->setText(QStringLiteral("m"));
-        login.EditFloat()->setText(QStringLiteral("500"));
-        login.BitBtnOK()->click();
-    });
+    logInAs(QStringLiteral("M01"), QStringLiteral("m"), QStringLiteral("500"));
     f.start();
     f.services.clock.advance(3600'000);
     for (qint64 serial : {1, 2})
@@ -309,11 +307,7 @@ void LoginTest::removingAStoredDrinkNeedsAManagerAndAReason()
     const QDateTime now = f.services.clock.now();
     staff::add(*f.db, QStringLiteral("C01"), QStringLiteral("收银甲"), QStringLiteral("收银员"), QStringLiteral("c"), now);
     staff::add(*f.db, QStringLiteral("M01"), QStringLiteral("经理乙"), QStringLiteral("经理"), QStringLiteral("m"), now);
-    whenLogInShows([](TFormLogin &login) {
-        login.EditStaffId()->setText(QStringLiteral("C01"));
-        login.EditPassword()->setText(QStringLiteral("c"));
-        login.BitBtnOK()->click();
-    });
+    logInAs(QStringLiteral("C01"), QStringLiteral("c"));
     f.start();
     TFormcallpear &drinks = *f.program->main->drinks();
     drinks.findChild<QLineEdit *>(QStringLiteral("Edit1kffjh"))->setText(QStringLiteral("101"));

@@ -1,5 +1,6 @@
 #include "credentialsdialog.h"
 
+#include "store/storeerror.h"
 #include "widgets/platform.h"
 
 #include <QFormLayout>
@@ -33,6 +34,18 @@ void CredentialsDialog::addButtons()
     buttons->addWidget(m_ok);
     buttons->addWidget(m_cancel);
     m_form->addRow(buttons);
+}
+
+void CredentialsDialog::acceptWhen(const std::function<void(const QString &id, const QString &password)> &check)
+{
+    try {
+        check(m_id->text().trimmed(), m_password->text());
+    } catch (const Refused &e) {
+        m_password->clear();
+        m_platform.dialogs.showMessage(e.message());
+        return;
+    }
+    accept();
 }
 
 } // namespace ktv

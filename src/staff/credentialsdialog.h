@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QFormLayout;
 class QLineEdit;
 class QPushButton;
@@ -28,6 +30,9 @@ protected:
     QFormLayout *form() const { return m_form; }
     // Adds the buttons below the rows; called once the screen added its own.
     void addButtons();
+    // Runs check with the number and password typed: accepted when it passes; a refusal is shown, the
+    // password cleared, and the dialog stays for another try.
+    void acceptWhen(const std::function<void(const QString &id, const QString &password)> &check);
 
     const Platform &m_platform;
 

@@ -37,15 +37,9 @@ void TFormAuthorise::BitBtnOKClick()
         m_platform.dialogs.showMessage(QStringLiteral("请输入原因"));
         return;
     }
-    try {
-        m_authoriser = staff::authorise(m_db, EditStaffId()->text().trimmed(), EditPassword()->text(), m_role,
-                                        m_platform.clock.now());
-    } catch (const Refused &e) {
-        EditPassword()->clear();
-        m_platform.dialogs.showMessage(e.message());
-        return;
-    }
-    accept();
+    acceptWhen([this](const QString &id, const QString &password) {
+        m_authoriser = staff::authorise(m_db, id, password, m_role, m_platform.clock.now());
+    });
 }
 
 std::optional<QString> askAuthorisation(Database &db, const Platform &platform, const QString &role,

@@ -30,15 +30,9 @@ void TFormLogin::BitBtnOKClick()
         m_platform.dialogs.showMessage(QStringLiteral("备用金“%1”不是有效的金额").arg(typed));
         return;
     }
-    try {
-        m_member = staff::logIn(m_db, EditStaffId()->text().trimmed(), EditPassword()->text(), cashFloat,
-                                m_platform.clock.now());
-    } catch (const Refused &e) {
-        EditPassword()->clear();
-        m_platform.dialogs.showMessage(e.message());
-        return;
-    }
-    accept();
+    acceptWhen([this, cashFloat](const QString &id, const QString &password) {
+        m_member = staff::logIn(m_db, id, password, cashFloat, m_platform.clock.now());
+    });
 }
 
 } // namespace ktv
