@@ -1,3 +1,4 @@
+#include "stations.h"
 #include "storefixture.h"
 #include "support/scripted.h"
 
@@ -13,11 +14,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QThread>
 #include <QToolButton>
 #include <QtTest>
 
-#include <latch>
 
 using namespace ktv;
 
@@ -176,37 +175,19 @@ void CallpearTest::twoStationsOrderingToOneVisitAreBothCharged()
 {
     StoreFixture f;
     f.addRecord(tables::openroom(), {{QStringLiteral("Openroom_begintime"), QDateTime(QDate(2026, 12, 8), QTime(19, 0))}});
-    std::latch ready(2);
-    QStringList failures;
-    QMutex failing;
-    QList<QThread *> stations;
-    for (int s = 0; s < 2; ++s) {
-        stations << QThread::create([&, s, location = f.location()] {
-            try {
-                auto station = Database::open(location);
-                Cursor lines(*station, tables::callpear());
-                lines.open();
-                ready.arrive_and_wait();
-                for (int i = 0; i < 20; ++i) {
-                    lines.append();
-                    lines.setValue(QStringLiteral("Openroom_lishu"), 1);
-                    lines.setValue(QStringLiteral("Pear_id"), s == 0 ? QStringLiteral("P01") : QStringLiteral("P02"));
-                    lines.setValue(QStringLiteral("Pear_price"), s == 0 ? 10.0 : 1.5);
-                    lines.setValue(QStringLiteral("Pear_shuliang"), 2);
-                    lines.post();
-                }
-            } catch (const std::exception &e) {
-                const QMutexLocker lock(&failing);
-                failures << QString::fromStdString(e.what());
-            }
-        });
-        stations.last()->start();
-    }
-    for (QThread *station : stations) {
-        QVERIFY(station->wait(60000));
-        delete station;
-    }
-    QCOMPARE(failures, QStringList());
+    const QStringList failures = atOnce(f.location(), 2, [](Database &station, int s) {
+        Cursor lines(station, tables::callpear());
+        lines.open();
+        for (int i = 0; i < 20; ++i) {
+            lines.append();
+            lines.setValue(QStringLiteral("Openroom_lishu"), 1);
+            lines.setValue(QStringLiteral("Pear_id"), s == 0 ? QStringLiteral("P01") : QStringLiteral("P02"));
+            lines.setValue(QStringLiteral("Pear_price"), s == 0 ? 10.0 : 1.5);
+            lines.setValue(QStringLiteral("Pear_shuliang"), 2);
+            lines.post();
+        }
+    });
+    QCOMPARE(failures, QStringList(2));
     QCOMPARE(f.count(QStringLiteral("Callpear")), 40);
     checkout::computeDrinks(*f.db, 1);
     QSqlQuery total = f.db->run(QStringLiteral("SELECT Openroom_jiushui FROM Openroom"));

@@ -1,4 +1,5 @@
 #include "appfixture.h"
+#include "stations.h"
 
 #include "members/formyhzc.h"
 #include "visits/checkin.h"
@@ -10,10 +11,9 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QThread>
+#include <QRegularExpression>
 #include <QtTest>
 
-#include <latch>
 
 using namespace ktv;
 
@@ -52,29 +52,10 @@ void CheckInTest::twoStationsLettingOneRoomAtOnce()
     f.addRoom(QStringLiteral("101"), tables::no);
     const QDateTime now(QDate(2026, 12, 8), QTime(20, 0));
     for (int round = 0; round < 50; ++round) {
-        std::latch ready(2);
-        QStringList outcomes(2);
-        QList<QThread *> stations;
-        for (int s = 0; s < 2; ++s) {
-            stations << QThread::create([&, s, location = f.location()] {
-                try {
-                    auto station = Database::open(location);
-                    ready.arrive_and_wait();
-                    checkin::checkIn(*station, s == 0 ? QStringLiteral("001") : QStringLiteral("002"),
-                                     QStringLiteral("101"), now);
-                    outcomes[s] = QStringLiteral("let");
-                } catch (const checkout::Refused &e) {
-                    outcomes[s] = e.message();
-                } catch (const StoreError &e) {
-                    outcomes[s] = QStringLiteral("failed: ") + e.message();
-                }
-            });
-            stations.last()->start();
-        }
-        for (QThread *station : stations) {
-            QVERIFY(station->wait(60000));
-            delete station;
-        }
+        QStringList outcomes = atOnce(f.location(), 2, [&now](Database &station, int s) {
+            checkin::checkIn(station, s == 0 ? QStringLiteral("001") : QStringLiteral("002"), QStringLiteral("101"), now);
+        });
+        outcomes.replaceInStrings(QRegularExpression(QStringLiteral("^$")), QStringLiteral("let"));
         QCOMPARE(outcomes.count(QStringLiteral("let")), 1);
         const QString refusal = outcomes.value(outcomes.indexOf(QStringLiteral("let")) == 0 ? 1 : 0);
         QVERIFY2(refusal.contains(QStringLiteral("101")) && !refusal.startsWith(QStringLiteral("failed")),

@@ -1,4 +1,5 @@
 #include "appfixture.h"
+#include "stations.h"
 
 #include "app/roomactions.h"
 #include "board/roomstate.h"
@@ -15,11 +16,9 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <QtTest>
 
-#include <latch>
 
 using namespace ktv;
 
@@ -144,31 +143,13 @@ void CheckOutTest::twoStationsSettlingOneVisitAtOnce()
         const qint64 serial = newest.value(0).toLongLong();
         newest.finish();
 
-        std::latch ready(2);
         QList<bool> checkedOut(2, false);
         QList<bool> added(2, false);
-        QStringList failures;
-        QMutex failing;
-        QList<QThread *> stations;
-        for (int s = 0; s < 2; ++s) {
-            stations << QThread::create([&, s, location = f.location()] {
-                try {
-                    auto station = Database::open(location);
-                    ready.arrive_and_wait();
-                    checkedOut[s] = checkout::checkOut(*station, serial, begin.addSecs(3600)).checkedOut;
-                    added[s] = checkout::accumulate(*station, serial);
-                } catch (const std::exception &e) {
-                    const QMutexLocker lock(&failing);
-                    failures << QString::fromStdString(e.what());
-                }
-            });
-            stations.last()->start();
-        }
-        for (QThread *station : stations) {
-            QVERIFY(station->wait(60000));
-            delete station;
-        }
-        QCOMPARE(failures, QStringList());
+        const QStringList failures = atOnce(f.location(), 2, [&](Database &station, int s) {
+            checkedOut[s] = checkout::checkOut(station, serial, begin.addSecs(3600)).checkedOut;
+            added[s] = checkout::accumulate(station, serial);
+        });
+        QCOMPARE(failures, QStringList(2));
         QCOMPARE(checkedOut.count(true), 1);
         QCOMPARE(added.count(true), 1);
         QSqlQuery total = f.db->run(QStringLiteral("SELECT Customers_ljxf FROM Customers"));
