@@ -13,13 +13,15 @@ using namespace ktv;
 
 namespace {
 
-// Turns the fixture's database into one as the earlier release made it, with a room in it.
-void makeEarlierRelease(StoreFixture &f)
+// Turns the fixture's database into one as an earlier release made it, with a room in it.
+void makeEarlierRelease(StoreFixture &f, int version = 1)
 {
     f.addRoom(QStringLiteral("101"));
-    for (const TableDef *table : tables::staffTables())
-        f.db->run(QStringLiteral("DROP TABLE \"%1\"").arg(table->name));
-    f.db->run(QStringLiteral("PRAGMA user_version=1"));
+    for (int later = version + 1; later <= Database::schemaVersion; ++later) {
+        for (const TableDef *table : tables::addedIn(later))
+            f.db->run(QStringLiteral("DROP TABLE \"%1\"").arg(table->name));
+    }
+    f.db->run(QStringLiteral("PRAGMA user_version=%1").arg(version));
     f.db.reset();
 }
 
@@ -77,17 +79,21 @@ void UpgradeTest::failedBackupLeavesTheDatabaseAsItWas()
 void UpgradeTest::backupOfAnEarlierReleaseRestoresAndUpgrades()
 {
     AppFixture f;
-    makeEarlierRelease(f);
+    makeEarlierRelease(f, 2);
     const QString old = f.work.filePath(QStringLiteral("earlier.db"));
     QVERIFY(QFile::copy(Database::fileNameIn(f.folder()), old));
     QTemporaryDir target;
     QString outText, errText;
     QTextStream out(&outText), err(&errText);
     QCOMPARE(restoreVerb(target.path(), old, f.services.clock, out, err), 0);
-    QCOMPARE(userVersion(target.path()), 1);
+    QCOMPARE(userVersion(target.path()), 2);
     f.program = startProgram(target.path(), f.services.platform());
     QVERIFY2(f.program, qPrintable(errText));
-    QCOMPARE(userVersion(target.path()), 2);
+    QCOMPARE(userVersion(target.path()), Database::schemaVersion);
+    f.program.reset();
+    f.db = Database::open(target.path());
+    QCOMPARE(f.count(QStringLiteral("room")), 1);
+    QCOMPARE(f.count(QStringLiteral("Reservation")), 0);
 }
 
 QTEST_MAIN(UpgradeTest)

@@ -315,10 +315,7 @@ void Database::validate()
         throw StoreError(QStringLiteral("%1 %2 不是本程序的数据库").arg(what, file));
 
     m_foundVersion = found;
-    QList<const TableDef *> expected = tables::all();
-    if (found >= 2)
-        expected += tables::staffTables();
-    for (const TableDef *table : expected) {
+    for (const TableDef *table : tables::inVersion(found)) {
         const QSqlRecord rec = connection().record(server ? table->name.toLower() : table->name);
         if (rec.isEmpty())
             throw StoreError(QStringLiteral("数据库中缺少表 %1（%2）").arg(table->name, table->fileName));
@@ -363,7 +360,7 @@ void Database::createSchema()
     Transaction tx(*this);
     for (const QString &statement : m_dialect.changeNoticeFunction())
         run(statement);
-    for (const TableDef *table : tables::all() + tables::staffTables())
+    for (const TableDef *table : tables::inVersion(schemaVersion))
         createTable(*table);
     // The lists of unsettled visits read only these rows, however many settled visits the venue keeps.
     run(QStringLiteral("CREATE INDEX open_visits ON Openroom (Openroom_Lishui) WHERE ") +
@@ -387,8 +384,8 @@ void Database::upgrade()
     if (!needsUpgrade())
         return;
     Transaction tx(*this);
-    if (m_foundVersion < 2) {
-        for (const TableDef *table : tables::staffTables())
+    for (int version = m_foundVersion + 1; version <= schemaVersion; ++version) {
+        for (const TableDef *table : tables::addedIn(version))
             createTable(*table);
     }
     for (const QString &statement : m_dialect.setSchemaVersion(schemaVersion))

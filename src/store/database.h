@@ -23,8 +23,8 @@ class Database : public QObject
 {
     Q_OBJECT
 public:
-    // 1: the six venue tables; 2: the staff, journal and shift tables added.
-    static constexpr int schemaVersion = 2;
+    // 1: the six venue tables; 2: the staff, journal and shift tables added; 3: settings, room moves, reservations.
+    static constexpr int schemaVersion = 3;
     // The database file in a data folder; refuses the empty folder of a database on a server.
     static QString fileNameIn(const QString &folder);
     static QString defaultFolder();

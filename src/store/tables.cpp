@@ -1,5 +1,6 @@
 #include "tables.h"
 
+#include "database.h"
 #include "storeerror.h"
 
 namespace ktv::tables {
@@ -178,6 +179,78 @@ const QList<const TableDef *> &staffTables()
     return list;
 }
 
+const TableDef &settings()
+{
+    static const TableDef def{
+        QStringLiteral("Settings"),
+        QStringLiteral("Settings.DB"),
+        {wholeText("Settings_key", 20), text("Settings_value", 40)},
+        QStringLiteral("Settings_key"),
+        {{QStringLiteral("Settings_key"), {QStringLiteral("Settings_key")}}},
+        {QStringLiteral("Settings_key")},
+    };
+    return def;
+}
+
+const TableDef &roomMove()
+{
+    static const TableDef def{
+        QStringLiteral("RoomMove"),
+        QStringLiteral("RoomMove.DB"),
+        {of("RoomMove_id", K::AutoInc), of("RoomMove_visit", K::Int32), text("RoomMove_from", 3),
+         text("RoomMove_to", 3), of("RoomMove_time", K::DateTime)},
+        QString(),
+        {{QStringLiteral("roommove_visit"), {QStringLiteral("RoomMove_visit")}}},
+    };
+    return def;
+}
+
+const TableDef &reservation()
+{
+    static const TableDef def{
+        QStringLiteral("Reservation"),
+        QStringLiteral("Reservation.DB"),
+        {of("Reservation_id", K::AutoInc), text("Reservation_name", 20), text("Reservation_phone", 20),
+         text("Reservation_room", 3), of("Reservation_from", K::DateTime), of("Reservation_to", K::DateTime),
+         of("Reservation_deposit", K::Money), text("Reservation_note", 40), text("Reservation_state", 4),
+         of("Reservation_visit", K::Int32)},
+        QString(),
+        // A day's reservations and the board's next hour read a range of times, however many the venue keeps.
+        {{QStringLiteral("reservation_from"), {QStringLiteral("Reservation_from")}},
+         {QStringLiteral("reservation_visit"), {QStringLiteral("Reservation_visit")}}},
+    };
+    return def;
+}
+
+const QList<const TableDef *> &operationsTables()
+{
+    static const QList<const TableDef *> list{&settings(), &roomMove(), &reservation()};
+    return list;
+}
+
+const QList<const TableDef *> &addedIn(int version)
+{
+    static const QList<const TableDef *> none;
+    switch (version) {
+    case 1:
+        return all();
+    case 2:
+        return staffTables();
+    case 3:
+        return operationsTables();
+    default:
+        return none;
+    }
+}
+
+QList<const TableDef *> inVersion(int version)
+{
+    QList<const TableDef *> list;
+    for (int v = 1; v <= version; ++v)
+        list += addedIn(v);
+    return list;
+}
+
 const QList<const TableDef *> &all()
 {
     static const QList<const TableDef *> list{&customers(), &room(), &clients(), &pear(), &openroom(), &callpear()};
@@ -186,7 +259,7 @@ const QList<const TableDef *> &all()
 
 const TableDef &byName(const QString &name)
 {
-    for (const TableDef *def : all() + staffTables()) {
+    for (const TableDef *def : inVersion(Database::schemaVersion)) {
         if (def->name.compare(name, Qt::CaseInsensitive) == 0)
             return *def;
     }

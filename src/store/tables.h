@@ -21,6 +21,16 @@ const TableDef &journal();
 const TableDef &shift();
 const QList<const TableDef *> &staffTables();
 
+// Venue operations (from schema version 3): shared settings, room changes and reservations.
+const TableDef &settings();
+const TableDef &roomMove();
+const TableDef &reservation();
+const QList<const TableDef *> &operationsTables();
+
+// The tables a database of the given schema version holds, and those a version added to the one before.
+QList<const TableDef *> inVersion(int version);
+const QList<const TableDef *> &addedIn(int version);
+
 const TableDef &byName(const QString &name);
 
 inline const QString yes = QStringLiteral("是");
