@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "formmain.h"
+#include "serverpassword.h"
 
 #include "visits/formcallpear.h"
 #include "visits/formcloseroomandpay.h"
@@ -196,7 +197,7 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
     try {
         if (onServer && !QFileInfo(folder).isDir())
             throw StoreError(QStringLiteral("找不到数据文件夹：%1").arg(QDir::toNativeSeparators(folder)));
-        program->db = Database::open(onServer ? database : folder);
+        program->db = openAskingPassword(onServer ? database : folder, platform.dialogs);
         program->lock = FolderLock::tryHold(folder);
         if (!program->lock)
             throw StoreError(QStringLiteral("数据文件夹 %1 已被另一个运行中的本程序使用")
