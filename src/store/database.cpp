@@ -427,6 +427,7 @@ QSqlQuery Database::prepare(const QString &sql)
 
 void Database::exec(QSqlQuery &query, const QString &what)
 {
+    ++m_statementsSent;
     if (!query.exec())
         fail(query.lastError(), what);
 }
@@ -478,6 +479,7 @@ QSqlQuery Database::run(const QString &sql, const QVariantList &binds)
         reconnectIfLost();
         QSqlQuery query(connection());
         query.setForwardOnly(true);
+        ++m_statementsSent;
         if (!query.exec(sql))
             fail(query.lastError());
         return query;

@@ -68,6 +68,8 @@ public:
     QSqlQuery run(const QString &sql, const QVariantList &binds = {});
     QSqlQuery prepare(const QString &sql);
     void exec(QSqlQuery &query, const QString &what = {});
+    // How many statements this connection has sent: what a step costs, whatever the engine's speed.
+    quint64 statementsSent() const { return m_statementsSent; }
     // Inserts a record (its fields named bare, their values bound in the same order) and answers its row key.
     // Notes the write.
     qint64 insert(const TableDef &table, const QStringList &fields, const QVariantList &binds);
@@ -117,6 +119,7 @@ private:
     void bumpAll();
 
     Dialect m_dialect;
+    quint64 m_statementsSent = 0;
     QString m_location;
     QString m_folder;
     QString m_staff;
