@@ -35,6 +35,7 @@
 #include "staff/formhandover.h"
 #include "staff/formjournal.h"
 #include "staff/formlogin.h"
+#include "staff/priceedits.h"
 #include "store/database.h"
 #include "widgets/statuspanels.h"
 
@@ -69,6 +70,10 @@ TFormMain::TFormMain(TDataModule1 &data, const Platform &platform, QWidget *pare
 
     m_roomActions = new RoomActions(*m_board, m_platform, this);
     m_running = new RunningCharges(*m_board, m_data.database(), m_platform.clock, this);
+    // Prices and rates are a manager's, whichever screen saves them.
+    staff::guardPriceEdits(m_data, [this] {
+        return askAuthorisation(m_data.database(), m_platform, QStringLiteral("经理"), QStringLiteral("修改价格"), this);
+    });
     buildMenu();
 }
 

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "store/journal.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+namespace ktv {
+
+class Cursor;
+class TDataModule1;
+
+namespace staff {
+
+// The prices and rates of the catalogue: a room's charge standard and its three special time bands (fee,
+// start, end), a drink's price and a member's discount rate. Changing one needs a manager.
+//
+// The journal rows ("修改价格") of what a save of the cursor's current record changes among them, one per
+// field, naming the record and the field; money and rates are compared to 1/10 000. A new record counts
+// for each price it sets (an empty one sets none), so a new drink or room with a price needs a manager too,
+// while a member registered without a rate does not. None for a table without prices.
+QList<journal::Entry> priceChanges(const Cursor &record);
+
+// Whom a price change is allowed by: an empty text when the one logged in may (or nobody logs in at this
+// venue), the number of who authorised it, or nothing when refused or cancelled.
+using PriceAuthoriser = std::function<std::optional<QString>()>;
+
+// Puts the rule on the shared room, drink and member cursors, whichever screen saves through them: a save
+// that changes a price asks authorise first; refused, nothing is stored and the typed values stay until the
+// cashier cancels; allowed, the record and its journal rows are stored in one transaction.
+void guardPriceEdits(TDataModule1 &data, PriceAuthoriser authorise);
+
+} // namespace staff
+} // namespace ktv
