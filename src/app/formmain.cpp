@@ -35,6 +35,7 @@
 #include "staff/formhandover.h"
 #include "staff/formjournal.h"
 #include "staff/formlogin.h"
+#include "staff/formstaff.h"
 #include "staff/priceedits.h"
 #include "store/database.h"
 #include "widgets/statuspanels.h"
@@ -155,6 +156,14 @@ void TFormMain::buildMenu()
             return;
         TFormJournal journal(m_data.database(), m_platform, this);
         journal.exec();
+    });
+    addEntry(system, "StaffSet", QStringLiteral("&E员工与权限"));
+    wire("StaffSet", [this] {
+        const std::optional<QString> by = TFormStaff::askToOpen(m_data.database(), m_platform, this);
+        if (!by)
+            return;
+        TFormStaff screen(m_data.database(), m_platform, *by, this);
+        screen.exec();
     });
 
     QMenu *help = addMenu("help", QStringLiteral("&H帮助"));

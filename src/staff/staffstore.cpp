@@ -31,6 +31,20 @@ bool anyActive(Database &db)
     return query.next();
 }
 
+void requireAnAdministrator(Database &db, const QString &changed, bool wasActiveAdministrator)
+{
+    QSqlQuery administrators = db.run(QStringLiteral("SELECT 1 FROM Staff WHERE Staff_active = ? AND Staff_role = ? LIMIT 1"),
+                                      {tables::yes, roles().constLast()});
+    if (administrators.next())
+        return;
+    administrators.finish();
+    if (wasActiveAdministrator)
+        throw Refused(QStringLiteral("%1 是最后一名在职的管理员，不能停用或改为其他岗位：否则没有人能再管理员工与权限")
+                          .arg(changed));
+    if (anyActive(db))
+        throw Refused(QStringLiteral("还没有在职的管理员：请先添加一名管理员，以后才能管理员工与权限"));
+}
+
 std::optional<Member> find(Database &db, const QString &id)
 {
     const std::optional<StoredRecord> record =

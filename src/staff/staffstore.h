@@ -36,6 +36,11 @@ std::optional<Member> find(Database &db, const QString &id);
 void add(Database &db, const QString &id, const QString &name, const QString &role, const QString &password,
          const QDateTime &now);
 
+// Refuses, inside the transaction of a change to the staff, what would lock the venue out of its staff
+// screen: no active administrator left once the change is stored, while the change took away the last one
+// (wasActiveAdministrator) or others may still log in.
+void requireAnAdministrator(Database &db, const QString &changed, bool wasActiveAdministrator);
+
 // Whether a member's role allows what needs the given one (a manager may what a cashier may, and so on).
 bool hasRole(const QString &role, const QString &needed);
 
