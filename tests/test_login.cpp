@@ -9,6 +9,7 @@
 #include "staff/formlogin.h"
 #include "staff/formstaff.h"
 #include "staff/password.h"
+#include "staff/shiftstore.h"
 #include "store/journal.h"
 #include "visits/checkoutsteps.h"
 #include "visits/formcallpear.h"
@@ -77,6 +78,7 @@ private slots:
     void removingAStoredDrinkNeedsAManagerAndAReason();
     void journalWindowFiltersAndExports();
     void staffScreenKeepsAnActiveAdministrator();
+    void shiftLeftOpenIsHandedOverAtTheNextLogIn();
 };
 
 void LoginTest::venueWithoutStaffStartsAsBefore()
@@ -480,6 +482,66 @@ void LoginTest::staffScreenKeepsAnActiveAdministrator()
     watch.stop();
     QCOMPARE(opened, QStringList{QStringLiteral("FormAuthorise")});
     QVERIFY(f.services.dialogs.unexpected().isEmpty());
+}
+
+// The program was killed during M01's shift, opened with a float of 300. At M01's next log-in that shift is
+// handed over first: cancelled, no new shift opens; counted, it is closed with its slip, then the new shift
+// opens with the float typed at the log-in.
+void LoginTest::shiftLeftOpenIsHandedOverAtTheNextLogIn()
+{
+    AppFixture f;
+    staff::add(*f.db, QStringLiteral("M01"), QStringLiteral("经理乙"), QStringLiteral("经理"), QStringLiteral("m"),
+               f.services.clock.now());
+    staff::startShift(*f.db, *staff::find(*f.db, QStringLiteral("M01")), 300, f.services.clock.now().addSecs(-7200));
+    f.db->setStaff(QString());
+    const auto handOver = [](const QString &counted) {
+        QTimer::singleShot(0, [counted] {
+            auto *form = qobject_cast<TFormHandover *>(QApplication::activeModalWidget());
+            QVERIFY(form);
+            if (counted.isEmpty()) {
+                form->reject();
+                return;
+            }
+            form->EditCounted()->setText(counted);
+            form->BitBtnOK()->click();
+        });
+    };
+    int shiftsAfterCancel = -1;
+    whenLogInShows([&](TFormLogin &login) {
+        login.EditStaffId()->setText(QStringLiteral("M01"));
+        login.EditFloat()->setText(QStringLiteral("500"));
+        login.EditPassword()->setText(QStringLiteral("m"));
+        handOver(QString());
+        login.BitBtnOK()->click();
+        shiftsAfterCancel = f.count(QStringLiteral("Shift"));
+        login.EditPassword()->setText(QStringLiteral("m"));
+        handOver(QStringLiteral("290"));
+        login.BitBtnOK()->click();
+    });
+    f.start();
+    QVERIFY(f.program);
+    QCOMPARE(shiftsAfterCancel, 1);
+    QVERIFY(f.services.dialogs.messages().contains(QStringLiteral("经理乙 上次的班次还没有交班，不能开始新的班次")));
+    QSqlQuery shifts = f.db->run(QStringLiteral("SELECT Shift_float, Shift_counted, Shift_difference, Shift_closed FROM Shift "
+                                                "ORDER BY Shift_id"));
+    QVERIFY(shifts.next());
+    QCOMPARE(shifts.value(0).toDouble(), 300.0);
+    QCOMPARE(shifts.value(1).toDouble(), 290.0);
+    QCOMPARE(shifts.value(2).toDouble(), -10.0);
+    QVERIFY(!shifts.value(3).isNull());
+    QVERIFY(shifts.next());
+    QCOMPARE(shifts.value(0).toDouble(), 500.0);
+    QVERIFY(shifts.value(3).isNull());
+    QVERIFY(!shifts.next());
+    shifts.finish();
+    QVERIFY(f.services.printer.documents().last().lines().contains(QStringLiteral("实点现金:290.00")));
+    QSqlQuery rows = f.db->run(QStringLiteral("SELECT Journal_action, Journal_staff FROM Journal ORDER BY Journal_id"));
+    QStringList journal;
+    while (rows.next())
+        journal << rows.value(0).toString() + QLatin1Char('/') + rows.value(1).toString();
+    QCOMPARE(journal, QStringList({QStringLiteral("员工/"), QStringLiteral("登录/M01"), QStringLiteral("交班/M01"),
+                                   QStringLiteral("登录/M01")}));
+    QCOMPARE(f.panel(3), QStringLiteral("员工：经理乙（经理）"));
 }
 
 QTEST_MAIN(LoginTest)

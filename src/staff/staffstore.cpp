@@ -124,16 +124,20 @@ QString authorise(Database &db, const QString &id, const QString &password, cons
     return member.id;
 }
 
-Member logIn(Database &db, const QString &id, const QString &password, double cashFloat, const QDateTime &now)
+Member checkLogIn(Database &db, const QString &id, const QString &password, const QDateTime &now)
 {
-    const std::optional<Member> member = checked(db, id, password, now);
+    return checked(db, id, password, now);
+}
+
+void startShift(Database &db, const Member &member, double cashFloat, const QDateTime &now)
+{
     Transaction tx(db);
     StoredRecord::insert(db, tables::shift(),
-                         {{QStringLiteral("Shift_staff"), member->id},
+                         {{QStringLiteral("Shift_staff"), member.id},
                           {QStringLiteral("Shift_station"), QSysInfo::machineHostName()},
                           {QStringLiteral("Shift_opened"), now},
                           {QStringLiteral("Shift_float"), cashFloat}});
-    db.setStaff(member->id);
+    db.setStaff(member.id);
     try {
         journal::Entry entry{QStringLiteral("登录")};
         entry.amount = cashFloat;
@@ -143,7 +147,6 @@ Member logIn(Database &db, const QString &id, const QString &password, double ca
         db.setStaff(QString());
         throw;
     }
-    return *member;
 }
 
 } // namespace ktv::staff

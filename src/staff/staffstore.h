@@ -54,11 +54,13 @@ class LoginGuard;
 // The lock on wrong passwords, kept for the whole run of this station.
 LoginGuard &loginGuard();
 
-// Logs a member of staff in: checks the number and the password (a locked number, an unknown one, an
-// inactive one and a wrong password are refused alike, with the cashier's message), then opens their shift
-// with the cash float and journals the log-in, in one transaction. The station's journal names them from
-// then on.
-Member logIn(Database &db, const QString &id, const QString &password, double cashFloat, const QDateTime &now);
+// Checks a log-in: a locked number, an unknown one, an inactive one and a wrong password are refused alike,
+// with the cashier's message. Writes nothing.
+Member checkLogIn(Database &db, const QString &id, const QString &password, const QDateTime &now);
+
+// Opens the shift of a member whose log-in passed, with the cash float, and journals the log-in, in one
+// transaction. The station's journal names them from then on.
+void startShift(Database &db, const Member &member, double cashFloat, const QDateTime &now);
 
 } // namespace staff
 } // namespace ktv
