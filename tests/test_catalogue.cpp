@@ -6,6 +6,7 @@
 #include "catalogue/formroomview.h"
 #include "catalogue/roomfees.h"
 #include "staff/formauthorise.h"
+#include "staff/priceedits.h"
 #include "staff/staffstore.h"
 #include "store/storeerror.h"
 #include "visits/formcallpear.h"
@@ -160,6 +161,7 @@ private slots:
     void drinkPriceReachesOnlyNewOrderLines();
     void longDrinksCodeAndDeletedDrink();
     void cashierChangingADrinkPriceNeedsAManager();
+    void priceChangesOfRoomsAndMembers();
 
     void menuEntriesOpenTheirScreens();
 };
@@ -533,6 +535,41 @@ void CatalogueTest::cashierChangingADrinkPriceNeedsAManager()
     QCOMPARE(stored(f, QStringLiteral("SELECT Pear_name FROM Pear")).toString(), QStringLiteral("生啤"));
     QCOMPARE(priceRows(), 1);
     QVERIFY(f.services.dialogs.errors().isEmpty());
+}
+
+// What counts as a price change: a time band's start, named with both times; not a member's rate written
+// another way for "no discount" (empty, 0 or 1), which check-out stores as 1 on any save of the member.
+void CatalogueTest::priceChangesOfRoomsAndMembers()
+{
+    StoreFixture f;
+    f.addRoom(QStringLiteral("101"));
+    f.addMember(QStringLiteral("001"), QStringLiteral("甲"));
+    Cursor room(*f.db, tables::room());
+    room.open();
+    room.edit();
+    room.setValue(QStringLiteral("Room_beizhu"), QStringLiteral("新"));
+    QVERIFY(staff::priceChanges(room).isEmpty());
+    room.setValue(QStringLiteral("Room_begintime1"), QTime(18, 0));
+    const QList<journal::Entry> band = staff::priceChanges(room);
+    QCOMPARE(band.size(), 1);
+    QCOMPARE(band[0].reason, QStringLiteral("房间 101 时段1开始 空→18:00"));
+    QCOMPARE(band[0].room, QStringLiteral("101"));
+    QVERIFY(!band[0].before && !band[0].after);
+
+    Cursor member(*f.db, tables::customers());
+    member.open();
+    member.edit();
+    member.setValue(QStringLiteral("Customers_zkl"), 1.0);
+    QVERIFY(staff::priceChanges(member).isEmpty());
+    member.setValue(QStringLiteral("Customers_zkl"), 0.85);
+    const QList<journal::Entry> rate = staff::priceChanges(member);
+    QCOMPARE(rate.size(), 1);
+    QCOMPARE(rate[0].reason, QStringLiteral("会员 001 折扣率"));
+    QCOMPARE(*rate[0].after, 0.85);
+    member.cancel();
+    member.insert();
+    member.setValue(QStringLiteral("Customers_id"), QStringLiteral("002"));
+    QVERIFY(staff::priceChanges(member).isEmpty());
 }
 
 void CatalogueTest::menuEntriesOpenTheirScreens()

@@ -72,10 +72,13 @@ TFormMain::TFormMain(TDataModule1 &data, const Platform &platform, QWidget *pare
     m_roomActions = new RoomActions(*m_board, m_platform, this);
     m_running = new RunningCharges(*m_board, m_data.database(), m_platform.clock, this);
     // Prices and rates are a manager's, whichever screen saves them.
-    staff::guardPriceEdits(m_data, [this] {
-        return askAuthorisation(m_data.database(), m_platform, QStringLiteral("经理"), QStringLiteral("修改价格"), this);
-    });
+    staff::guardPriceEdits(m_data, [this] { return authorisePriceChange(); });
     buildMenu();
+}
+
+std::optional<QString> TFormMain::authorisePriceChange()
+{
+    return askAuthorisation(m_data.database(), m_platform, QStringLiteral("经理"), QStringLiteral("修改价格"), this);
 }
 
 QAction *TFormMain::addEntry(QMenu *menu, const char *name, const QString &caption)
@@ -231,6 +234,9 @@ void TFormMain::attachScreens(TFormcallpear *drinks, TFormCloseroomandPay *check
     connect(checkOut, &ScreenWindow::closed, m_refresh, &QToolButton::click);
     connect(checkIn, &ScreenWindow::closed, m_refresh, &QToolButton::click);
     checkOut->setReceiptOpener([this](QWidget *owner) { showReceipts(owner); });
+    // Check-out's own member grid edits the rate too.
+    staff::guardPriceEdits(*checkOut->Table4(), [checkOut](Cursor &c) { checkOut->Table4BeforePost(c); },
+                           m_data.clock(), [this] { return authorisePriceChange(); });
     m_roomActions->setScreens(drinks, checkOut, checkIn);
 }
 

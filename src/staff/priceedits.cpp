@@ -22,7 +22,7 @@ struct PriceField
 {
     QString field;
     QString caption; // as the journal names it
-    bool time = false;
+    enum class Kind { Money, Rate, Time } kind = Kind::Money;
 };
 
 struct PricedTable
@@ -42,15 +42,17 @@ const QList<PricedTable> &pricedTables()
         for (int band = 1; band <= 3; ++band) {
             const QString n = QString::number(band);
             room.fields << PriceField{QStringLiteral("Room_feiyong") + n, QStringLiteral("时段%1费用").arg(n)}
-                        << PriceField{QStringLiteral("Room_begintime") + n, QStringLiteral("时段%1开始").arg(n), true}
-                        << PriceField{QStringLiteral("Room_endtime") + n, QStringLiteral("时段%1截止").arg(n), true};
+                        << PriceField{QStringLiteral("Room_begintime") + n, QStringLiteral("时段%1开始").arg(n),
+                                      PriceField::Kind::Time}
+                        << PriceField{QStringLiteral("Room_endtime") + n, QStringLiteral("时段%1截止").arg(n),
+                                      PriceField::Kind::Time};
         }
         return QList<PricedTable>{
             room,
             {&tables::pear(), QStringLiteral("Pear_bm"), QStringLiteral("酒水"),
              {{QStringLiteral("Pear_price"), QStringLiteral("价格")}}},
             {&tables::customers(), QStringLiteral("Customers_id"), QStringLiteral("会员"),
-             {{QStringLiteral("Customers_zkl"), QStringLiteral("折扣率")}}},
+             {{QStringLiteral("Customers_zkl"), QStringLiteral("折扣率"), PriceField::Kind::Rate}}},
         };
     }();
     return list;
@@ -58,9 +60,11 @@ const QList<PricedTable> &pricedTables()
 
 bool same(const PriceField &f, const QVariant &before, const QVariant &after)
 {
+    if (f.kind == PriceField::Kind::Rate) // as the charge reads it: empty or below 0.0001 is no discount
+        return charge::compareMoney(charge::rateOrOne(before.toDouble()), charge::rateOrOne(after.toDouble())) == 0;
     if (before.isNull() || after.isNull())
         return before.isNull() == after.isNull();
-    if (f.time)
+    if (f.kind == PriceField::Kind::Time)
         return before.toTime() == after.toTime();
     return charge::compareMoney(before.toDouble(), after.toDouble()) == 0;
 }
@@ -91,7 +95,7 @@ QList<journal::Entry> priceChanges(const Cursor &record)
                 continue;
             journal::Entry entry{QStringLiteral("修改价格")};
             entry.reason = QStringLiteral("%1 %2 %3").arg(table.label, key, f.caption);
-            if (f.time) {
+            if (f.kind == PriceField::Kind::Time) {
                 // The journal's figures are money: a time band's times go into the reason.
                 entry.reason += QStringLiteral(" %1→%2").arg(shown(before), shown(after));
             } else {
@@ -108,34 +112,37 @@ QList<journal::Entry> priceChanges(const Cursor &record)
     return changes;
 }
 
+void guardPriceEdits(Cursor &cursor, Cursor::Handler rulesBefore, const Clock &clock, PriceAuthoriser authorise)
+{
+    auto pending = std::make_shared<QList<journal::Entry>>();
+    cursor.setBeforePost([pending, authorise, rulesBefore](Cursor &c) {
+        pending->clear();
+        if (rulesBefore)
+            rulesBefore(c);
+        QList<journal::Entry> changes = priceChanges(c);
+        if (changes.isEmpty())
+            return;
+        const std::optional<QString> by = authorise();
+        if (!by)
+            throw AbortAction();
+        for (journal::Entry &e : changes)
+            e.authorised = *by;
+        *pending = changes;
+    });
+    cursor.setWhileSaving([pending, &clock](Cursor &c) {
+        const QList<journal::Entry> changes = std::exchange(*pending, {});
+        for (const journal::Entry &e : changes)
+            journal::record(c.database(), e, clock.now());
+    });
+}
+
 void guardPriceEdits(TDataModule1 &data, PriceAuthoriser authorise)
 {
-    const auto guard = [&data, authorise](Cursor *cursor, Cursor::Handler rulesBefore) {
-        auto pending = std::make_shared<QList<journal::Entry>>();
-        cursor->setBeforePost([pending, authorise, rulesBefore](Cursor &c) {
-            pending->clear();
-            if (rulesBefore)
-                rulesBefore(c);
-            QList<journal::Entry> changes = priceChanges(c);
-            if (changes.isEmpty())
-                return;
-            const std::optional<QString> by = authorise();
-            if (!by)
-                throw AbortAction();
-            for (journal::Entry &e : changes)
-                e.authorised = *by;
-            *pending = changes;
-        });
-        cursor->setWhileSaving([pending, &data](Cursor &c) {
-            const QList<journal::Entry> changes = std::exchange(*pending, {});
-            for (const journal::Entry &e : changes)
-                journal::record(c.database(), e, data.clock().now());
-        });
-    };
-    guard(data.Tableroom, {});
-    guard(data.TablePear, {});
+    guardPriceEdits(*data.Tableroom, {}, data.clock(), authorise);
+    guardPriceEdits(*data.TablePear, {}, data.clock(), authorise);
     // The member cursor's own rule (the registration date) runs first.
-    guard(data.TableCustomers, [&data](Cursor &c) { data.TableCustomersBeforePost(c); });
+    guardPriceEdits(*data.TableCustomers, [&data](Cursor &c) { data.TableCustomersBeforePost(c); }, data.clock(),
+                    authorise);
 }
 
 } // namespace ktv::staff
