@@ -21,9 +21,9 @@ namespace {
 
 const QString kReservedMember = QStringLiteral("000");
 
-const QStringList kCaptions{QStringLiteral("清空客户数据"), QStringLiteral("清空房间状态数据"),
-                           QStringLiteral("清空客户端信息"), QStringLiteral("清空酒水信息"),
-                           QStringLiteral("清空叫酒信息"),   QStringLiteral("清空开房信息")};
+const QStringList kCaptions{QStringLiteral("清空客户数据"),   QStringLiteral("清空房间状态数据"),
+                            QStringLiteral("清空客户端信息"), QStringLiteral("清空酒水信息"),
+                            QStringLiteral("清空叫酒信息"),   QStringLiteral("清空开房信息")};
 
 } // namespace
 

@@ -72,9 +72,9 @@ TFormStaff::TFormStaff(Database &db, const Platform &platform, const QString &au
     m_staff->open();
 
     // No delete button: the journal keeps naming staff who left; they are set inactive instead.
-    const QList<NavButton> buttons{NavButton::First, NavButton::Prior, NavButton::Next, NavButton::Last,
-                                   NavButton::Insert, NavButton::Edit, NavButton::Post, NavButton::Cancel,
-                                   NavButton::Refresh};
+    const QList<NavButton> buttons{NavButton::First, NavButton::Prior,  NavButton::Next,
+                                   NavButton::Last,  NavButton::Insert, NavButton::Edit,
+                                   NavButton::Post,  NavButton::Cancel, NavButton::Refresh};
     auto *navigator = new DBNavigator(platform.dialogs, m_source, buttons, standardHints(buttons), this);
     navigator->setObjectName(QStringLiteral("DBNavigator1"));
     m_grid = makeGrid(platform.dialogs, m_source,

@@ -37,8 +37,11 @@ struct PricedTable
 const QList<PricedTable> &pricedTables()
 {
     static const QList<PricedTable> list = [] {
-        PricedTable room{&tables::room(), QStringLiteral("Room_id"), QStringLiteral("房间"),
-                         {{QStringLiteral("Room_sfbiaozhun"), QStringLiteral("收费标准")}}, true};
+        PricedTable room{&tables::room(),
+                         QStringLiteral("Room_id"),
+                         QStringLiteral("房间"),
+                         {{QStringLiteral("Room_sfbiaozhun"), QStringLiteral("收费标准")}},
+                         true};
         for (int band = 1; band <= 3; ++band) {
             const QString n = QString::number(band);
             room.fields << PriceField{QStringLiteral("Room_feiyong") + n, QStringLiteral("时段%1费用").arg(n)}
@@ -49,9 +52,13 @@ const QList<PricedTable> &pricedTables()
         }
         return QList<PricedTable>{
             room,
-            {&tables::pear(), QStringLiteral("Pear_bm"), QStringLiteral("酒水"),
+            {&tables::pear(),
+             QStringLiteral("Pear_bm"),
+             QStringLiteral("酒水"),
              {{QStringLiteral("Pear_price"), QStringLiteral("价格")}}},
-            {&tables::customers(), QStringLiteral("Customers_id"), QStringLiteral("会员"),
+            {&tables::customers(),
+             QStringLiteral("Customers_id"),
+             QStringLiteral("会员"),
              {{QStringLiteral("Customers_zkl"), QStringLiteral("折扣率"), PriceField::Kind::Rate}}},
         };
     }();
@@ -141,8 +148,8 @@ void guardPriceEdits(TDataModule1 &data, PriceAuthoriser authorise)
     guardPriceEdits(*data.Tableroom, {}, data.clock(), authorise);
     guardPriceEdits(*data.TablePear, {}, data.clock(), authorise);
     // The member cursor's own rule (the registration date) runs first.
-    guardPriceEdits(*data.TableCustomers, [&data](Cursor &c) { data.TableCustomersBeforePost(c); }, data.clock(),
-                    authorise);
+    guardPriceEdits(
+        *data.TableCustomers, [&data](Cursor &c) { data.TableCustomersBeforePost(c); }, data.clock(), authorise);
 }
 
 } // namespace ktv::staff

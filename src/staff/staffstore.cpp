@@ -33,8 +33,9 @@ bool anyActive(Database &db)
 
 void requireAnAdministrator(Database &db, const QString &changed, bool wasActiveAdministrator)
 {
-    QSqlQuery administrators = db.run(QStringLiteral("SELECT 1 FROM Staff WHERE Staff_active = ? AND Staff_role = ? LIMIT 1"),
-                                      {tables::yes, roles().constLast()});
+    QSqlQuery administrators =
+        db.run(QStringLiteral("SELECT 1 FROM Staff WHERE Staff_active = ? AND Staff_role = ? LIMIT 1"),
+               {tables::yes, roles().constLast()});
     if (administrators.next())
         return;
     administrators.finish();
