@@ -131,7 +131,8 @@ void TFormBackup::BitBtnRestoreClick()
         m_platform.dialogs.showMessage(QStringLiteral("请先选择要恢复的备份。"));
         return;
     }
-    const std::optional<QString> confirmedBy = confirmingAdministrator(m_db, m_platform, QStringLiteral("恢复备份"), this);
+    const std::optional<QString> confirmedBy =
+        confirmingAdministrator(m_db, m_platform, QStringLiteral("恢复备份"), this);
     if (!confirmedBy)
         return;
     if (!m_platform.dialogs.warn(QStringLiteral("将用 %1 的备份替换当前的数据，当前的数据库会另存为恢复前的备份。\n"
