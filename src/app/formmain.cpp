@@ -35,6 +35,8 @@
 #include "staff/formhandover.h"
 #include "staff/formjournal.h"
 #include "staff/formlogin.h"
+#include "staff/formstaff.h"
+#include "staff/priceedits.h"
 #include "store/database.h"
 #include "widgets/statuspanels.h"
 
@@ -69,7 +71,14 @@ TFormMain::TFormMain(TDataModule1 &data, const Platform &platform, QWidget *pare
 
     m_roomActions = new RoomActions(*m_board, m_platform, this);
     m_running = new RunningCharges(*m_board, m_data.database(), m_platform.clock, this);
+    // Prices and rates are a manager's, whichever screen saves them.
+    staff::guardPriceEdits(m_data, [this] { return authorisePriceChange(); });
     buildMenu();
+}
+
+std::optional<QString> TFormMain::authorisePriceChange()
+{
+    return askAuthorisation(m_data.database(), m_platform, QStringLiteral("经理"), QStringLiteral("修改价格"), this);
 }
 
 QAction *TFormMain::addEntry(QMenu *menu, const char *name, const QString &caption)
@@ -151,6 +160,14 @@ void TFormMain::buildMenu()
         TFormJournal journal(m_data.database(), m_platform, this);
         journal.exec();
     });
+    addEntry(system, "StaffSet", QStringLiteral("&E员工与权限"));
+    wire("StaffSet", [this] {
+        const std::optional<QString> by = TFormStaff::askToOpen(m_data.database(), m_platform, this);
+        if (!by)
+            return;
+        TFormStaff screen(m_data.database(), m_platform, *by, this);
+        screen.exec();
+    });
 
     QMenu *help = addMenu("help", QStringLiteral("&H帮助"));
     addEntry(help, "guanyu", QStringLiteral("&A关于..."));
@@ -217,6 +234,9 @@ void TFormMain::attachScreens(TFormcallpear *drinks, TFormCloseroomandPay *check
     connect(checkOut, &ScreenWindow::closed, m_refresh, &QToolButton::click);
     connect(checkIn, &ScreenWindow::closed, m_refresh, &QToolButton::click);
     checkOut->setReceiptOpener([this](QWidget *owner) { showReceipts(owner); });
+    // Check-out's own member grid edits the rate too.
+    staff::guardPriceEdits(*checkOut->Table4(), [checkOut](Cursor &c) { checkOut->Table4BeforePost(c); },
+                           m_data.clock(), [this] { return authorisePriceChange(); });
     m_roomActions->setScreens(drinks, checkOut, checkIn);
 }
 

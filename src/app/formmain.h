@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <optional>
 
 class QToolButton;
 
@@ -50,6 +51,7 @@ public:
 
 private:
     void handOver();
+    std::optional<QString> authorisePriceChange();
     void buildMenu();
     QAction *addEntry(QMenu *menu, const char *name, const QString &caption);
     // Wires an entry to a handler that runs inside the general error display, and enables it.
