@@ -18,14 +18,20 @@ namespace {
 
 const QDateTime kEight(QDate(2026, 12, 8), QTime(20, 0));
 
-QDateTime at(int hour, int minute = 0) { return QDateTime(kEight.date(), QTime(0, 0)).addSecs(hour * 3600 + minute * 60); }
+QDateTime at(int hour, int minute = 0)
+{
+    return QDateTime(kEight.date(), QTime(0, 0)).addSecs(hour * 3600 + minute * 60);
+}
 
 QVariantMap booking(const QString &room, const QDateTime &from, const QDateTime &to, double deposit = 0,
                     const QString &state = reservationtimes::booked)
 {
-    return {{QStringLiteral("Reservation_name"), QStringLiteral("张三")}, {QStringLiteral("Reservation_room"), room},
-            {QStringLiteral("Reservation_from"), from},                  {QStringLiteral("Reservation_to"), to},
-            {QStringLiteral("Reservation_deposit"), deposit},            {QStringLiteral("Reservation_state"), state}};
+    return {{QStringLiteral("Reservation_name"), QStringLiteral("张三")},
+            {QStringLiteral("Reservation_room"), room},
+            {QStringLiteral("Reservation_from"), from},
+            {QStringLiteral("Reservation_to"), to},
+            {QStringLiteral("Reservation_deposit"), deposit},
+            {QStringLiteral("Reservation_state"), state}};
 }
 
 qint64 book(Database &db, const QVariantMap &values)

@@ -146,7 +146,8 @@ void ReservationScreenTest::arrivalChecksThePartyInAndMarksTheBooking()
     QSqlQuery visit = v.db->run(QStringLiteral("SELECT Openroom_Lishui FROM Openroom"));
     QVERIFY(visit.next());
     QCOMPARE(v.booking(QStringLiteral("101"), kState).toString(), reservationtimes::arrived);
-    QCOMPARE(v.booking(QStringLiteral("101"), QStringLiteral("Reservation_visit")).toLongLong(), visit.value(0).toLongLong());
+    QCOMPARE(v.booking(QStringLiteral("101"), QStringLiteral("Reservation_visit")).toLongLong(),
+             visit.value(0).toLongLong());
     QCOMPARE(screen.TableReservations()->text(kState), reservationtimes::arrived);
     QCOMPARE(v.button(QStringLiteral("101"))->captionColor(), roomstate::inUseColor);
 

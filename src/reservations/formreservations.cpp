@@ -55,7 +55,8 @@ void TFormReservations::buildScreen()
     m_day->setObjectName(QStringLiteral("DateEditDay"));
     m_day->setCalendarPopup(true);
     m_day->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    connect(m_day, &QDateEdit::dateChanged, this, [this] { runGuarded(m_platform.dialogs, [this] { DateEditDayChange(); }); });
+    connect(m_day, &QDateEdit::dateChanged, this,
+            [this] { runGuarded(m_platform.dialogs, [this] { DateEditDayChange(); }); });
 
     const QList<NavButton> buttons{NavButton::Insert, NavButton::Delete, NavButton::Edit,
                                    NavButton::Post,   NavButton::Cancel, NavButton::Refresh};

@@ -41,12 +41,13 @@ int leadMinutes(Database &db)
 
 QList<Booking> onBoard(Database &db, const QDateTime &now, int leadMinutes)
 {
-    QSqlQuery query = db.run(QStringLiteral("SELECT Reservation_id, Reservation_room, Reservation_name, Reservation_from, "
-                                            "Reservation_state FROM Reservation "
-                                            "WHERE Reservation_from > ? AND Reservation_from <= ? AND Reservation_state = ? "
-                                            "ORDER BY Reservation_from, Reservation_id"),
-                             {storedMoment(reservationtimes::boardWindowStart(now)),
-                              storedMoment(reservationtimes::boardWindowEnd(now, leadMinutes)), reservationtimes::booked});
+    QSqlQuery query =
+        db.run(QStringLiteral("SELECT Reservation_id, Reservation_room, Reservation_name, Reservation_from, "
+                              "Reservation_state FROM Reservation "
+                              "WHERE Reservation_from > ? AND Reservation_from <= ? AND Reservation_state = ? "
+                              "ORDER BY Reservation_from, Reservation_id"),
+               {storedMoment(reservationtimes::boardWindowStart(now)),
+                storedMoment(reservationtimes::boardWindowEnd(now, leadMinutes)), reservationtimes::booked});
     QList<Booking> found;
     while (query.next()) {
         Booking b{query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(),
@@ -64,10 +65,11 @@ void expireLate(Database &db, const QDateTime &dayStart, const QDateTime &dayEnd
     if (lateUntil < dayStart)
         return;
     Transaction tx(db);
-    QSqlQuery query = db.run(QStringLiteral("UPDATE Reservation SET Reservation_state = ? WHERE Reservation_from >= ? "
-                                            "AND Reservation_from < ? AND Reservation_from <= ? AND Reservation_state = ?"),
-                             {reservationtimes::expired, storedMoment(dayStart), storedMoment(dayEnd),
-                              storedMoment(lateUntil), reservationtimes::booked});
+    QSqlQuery query =
+        db.run(QStringLiteral("UPDATE Reservation SET Reservation_state = ? WHERE Reservation_from >= ? "
+                              "AND Reservation_from < ? AND Reservation_from <= ? AND Reservation_state = ?"),
+               {reservationtimes::expired, storedMoment(dayStart), storedMoment(dayEnd), storedMoment(lateUntil),
+                reservationtimes::booked});
     if (query.numRowsAffected() > 0)
         db.noteWrite(tables::reservation().name);
     tx.commit();
@@ -81,7 +83,8 @@ void cancel(Database &db, qint64 id)
         throw Refused(QStringLiteral("这条预订已在别处被删除，请重新选择"));
     const QString state = booking->text(kState);
     if (state == reservationtimes::arrived)
-        throw Refused(QStringLiteral("%1的预订已到店开房，不能取消").arg(booking->text(QStringLiteral("Reservation_name"))));
+        throw Refused(
+            QStringLiteral("%1的预订已到店开房，不能取消").arg(booking->text(QStringLiteral("Reservation_name"))));
     if (state == reservationtimes::cancelled)
         throw Refused(QStringLiteral("%1的预订已经取消了").arg(booking->text(QStringLiteral("Reservation_name"))));
     booking->set(kState, reservationtimes::cancelled);
@@ -97,7 +100,8 @@ StoredRecord forArrival(Database &db, qint64 id)
     const QString state = booking->text(kState);
     const QString name = booking->text(QStringLiteral("Reservation_name"));
     if (state == reservationtimes::arrived)
-        throw Refused(QStringLiteral("%1的预订已经到店开房了（开房流水号 %2）").arg(name).arg(booking->integer(kVisit)));
+        throw Refused(
+            QStringLiteral("%1的预订已经到店开房了（开房流水号 %2）").arg(name).arg(booking->integer(kVisit)));
     if (state == reservationtimes::cancelled)
         throw Refused(QStringLiteral("%1的预订已经取消，不能到店开房").arg(name));
     return *booking;
@@ -112,10 +116,10 @@ double depositOf(Database &db, qint64 visit)
 bool depositCounted(Database &db, qint64 visit, const QDateTime &since)
 {
     // Through the journal's index on its time: only the rows written since the visit began are read.
-    QSqlQuery query = db.run(QStringLiteral("SELECT 1 FROM Journal WHERE Journal_time >= ? AND Journal_visit = ? "
-                                            "AND Journal_action = ? LIMIT 1"),
-                             {fieldvalue::toSql(tables::journal().field(QStringLiteral("Journal_time")), since), visit,
-                              depositAction});
+    QSqlQuery query = db.run(
+        QStringLiteral("SELECT 1 FROM Journal WHERE Journal_time >= ? AND Journal_visit = ? "
+                       "AND Journal_action = ? LIMIT 1"),
+        {fieldvalue::toSql(tables::journal().field(QStringLiteral("Journal_time")), since), visit, depositAction});
     return query.next();
 }
 
