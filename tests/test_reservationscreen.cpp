@@ -4,6 +4,7 @@
 #include "reservations/formreservations.h"
 #include "store/reservationtimes.h"
 #include "store/storedrecord.h"
+#include "store/venuesettings.h"
 #include "visits/checkin.h"
 #include "visits/checkinstep.h"
 #include "visits/formcloseroomandpay.h"
@@ -108,6 +109,12 @@ void ReservationScreenTest::boardShowsABookingFromItsLeadUntilItIsLate()
     v.refreshBoard();
     QCOMPARE(booked->captionColor(), roomstate::freeColor);
     QVERIFY(booked->runningLabel()->isHidden());
+
+    // The venue's own lead, set at another station, counts from the next refresh.
+    venuesettings::set(*v.openAnother(), venuesettings::reservationLead, QStringLiteral("120"));
+    v.services.clock.set(at(19, 5));
+    v.refreshBoard();
+    QCOMPARE(booked->captionColor(), roomstate::reservedColor);
 }
 
 void ReservationScreenTest::lateBookingLapsesOnTheScreen()
