@@ -19,6 +19,7 @@
 #include "members/formyhzc.h"
 #include "maintenance/databaseinit.h"
 #include "reports/formreports.h"
+#include "reservations/formreservations.h"
 #include "roomactions.h"
 #include "runningcharges.h"
 
@@ -126,6 +127,8 @@ void TFormMain::buildMenu()
     wire("Fjfy", [this] { showModal<TFormfjfy>(true); });
     wire("kfcx", [this] { showModal<TFormRoomView>(); });
     wire("Printpaper", [this] { showReceipts(this); });
+    addEntry(fangjian, "Yuding", QStringLiteral("&Y客房预订"));
+    wire("Yuding", [this] { showReservations(); });
 
     QMenu *pcduan = addMenu("pcduan", QStringLiteral("&KTV客户端管理"));
     addEntry(pcduan, "khdll", QStringLiteral("&V客户端浏览/控制"));
@@ -266,6 +269,20 @@ void TFormMain::showBackups()
         screen.exec();
     }
     m_data.dropPending();
+}
+
+// Kept for the run as check-in and check-out are, so that it can stay open beside the board.
+void TFormMain::showReservations()
+{
+    if (!m_reservations) {
+        m_reservations = new TFormReservations(m_data, m_platform, this);
+        m_reservations->setArrival(
+            [this](qint64 reservation, const QString &room) { m_roomActions->arrive(reservation, room); });
+        connect(m_reservations, &ScreenWindow::closed, m_refresh, &QToolButton::click);
+    } else {
+        m_reservations->DateEditDayChange();
+    }
+    m_reservations->bringUp();
 }
 
 void TFormMain::showReceipts(QWidget *owner)
