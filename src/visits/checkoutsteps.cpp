@@ -1,5 +1,7 @@
 #include "checkoutsteps.h"
 
+#include "visitstays.h"
+
 #include "store/database.h"
 #include "store/journal.h"
 #include "store/openvisits.h"
@@ -140,13 +142,8 @@ void computeRoomCharge(Database &db, qint64 serial)
 {
     Transaction tx(db);
     StoredRecord visit = visitOf(db, serial);
-    const std::optional<StoredRecord> room =
-        StoredRecord::find(db, tables::room(), QStringLiteral("Room_id"), visit.value(kVisitRoom), true);
-    if (visit.isNull(kVisitRoom) || !room)
-        throw Refused(QStringLiteral("房间列表中没有房间“%1”，不能计算基本消费！").arg(visit.text(kVisitRoom)));
-    visit.set(kCharge, charge::roomCharge(int(visit.integer(kUsed)), int(visit.integer(kDiscount)),
-                                          room->number(QStringLiteral("Room_sfbiaozhun")), visit.number(kCustomerRate),
-                                          visit.number(kRoomRate)));
+    // Each stay at its room's price, through the room's time bands when the venue charges by them.
+    visit.set(kCharge, visitstays::roomCharge(db, visit).amount);
     writeVisit(db, visit);
     tx.commit();
 }

@@ -31,7 +31,7 @@ struct CheckOutResult
 CheckOutResult checkOut(Database &db, qint64 serial, const QDateTime &now);
 // "&2计算用时": used minutes, and the rates the charge is computed with.
 void computeUsedTime(Database &db, qint64 serial);
-// "&3计算基本消费": the room charge at the room's charge standard.
+// "&3计算基本消费": the room charge over the visit's stays (visitstays.h).
 void computeRoomCharge(Database &db, qint64 serial);
 // "&4计算酒水消费": the drinks total; lines of quantity 0 or less are deleted, the others noted as paid.
 void computeDrinks(Database &db, qint64 serial);
