@@ -1,6 +1,7 @@
 #include "formprintpaper.h"
 
 #include "receipt.h"
+#include "visitstays.h"
 
 #include "store/cursor.h"
 #include "store/datamodule.h"
@@ -34,7 +35,7 @@ QChar systemDecimalPoint()
 } // namespace
 
 TFormPrintpaper::TFormPrintpaper(TDataModule1 &data, const Platform &platform, QWidget *parent)
-    : QDialog(parent), m_platform(platform),
+    : QDialog(parent), m_db(data.database()), m_platform(platform),
       m_visits(new Query(data.database(), tables::openroom(), receipt::fields(), kSerial, this)),
       m_source(new DataSource(m_visits, this))
 {
@@ -126,8 +127,16 @@ void TFormPrintpaper::BitBtnPrintClick()
         for (const QString &field : receipt::fields())
             values << m_visits->value(field);
     }
-    printPage(receipt::texts(values, systemDecimalPoint()));
+    printPage(receipt::texts(values, systemDecimalPoint()) + chargeLines());
     m_platform.dialogs.showMessage(QStringLiteral("打印完毕！欢迎再来！"));
+}
+
+// The time bands and stays that make up the room charge, as the visit is stored now.
+QStringList TFormPrintpaper::chargeLines() const
+{
+    if (m_visits->isEmpty())
+        return {};
+    return receipt::chargeLines(visitstays::receiptCharge(m_db, m_visits->integer(kSerial)), systemDecimalPoint());
 }
 
 void TFormPrintpaper::printPage(const QStringList &texts) { printLines(m_platform.printer, texts); }
