@@ -13,7 +13,8 @@ class TFormOpenroom;
 class TFormcallpear;
 
 // What a click on a room button and the room pop-up's entries do: they lead to the check-in, check-out
-// and drinks screens, placed on the room selected in the board's status panel 0.
+// and drinks screens, placed on the room selected in the board's status panel 0. The room change is the
+// check-out screen's, on that room's visit.
 class RoomActions : public QObject
 {
     Q_OBJECT
@@ -26,6 +27,7 @@ public:
     void K1Click();
     void J1Click();
     void S1Click();
+    void H1Click();
 
 private:
     void refreshBoard();

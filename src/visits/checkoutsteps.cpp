@@ -75,6 +75,27 @@ void writeMember(Database &db, StoredRecord &member)
 
 } // namespace
 
+bool releaseRoom(Database &db, const QString &room, qint64 leavingVisit)
+{
+    // A room is held by every visit not checked out, paid or not: only the last one frees it.
+    if (openvisits::notCheckedOut(db, room, leavingVisit))
+        return false;
+    if (std::optional<StoredRecord> stored = StoredRecord::find(db, tables::room(), QStringLiteral("Room_id"), room, true);
+        stored && tables::isYes(stored->text(QStringLiteral("Room_used")))) {
+        stored->set(QStringLiteral("Room_used"), tables::no);
+        stored->write(db);
+    }
+    // Every client PC of the room, so that none stays activated after the guests left.
+    for (StoredRecord &client :
+         StoredRecord::findAll(db, tables::clients(), QStringLiteral("Clients_room_id"), room, true)) {
+        if (tables::isYes(client.text(QStringLiteral("Clients_used")))) {
+            client.set(QStringLiteral("Clients_used"), tables::no);
+            client.write(db);
+        }
+    }
+    return true;
+}
+
 CheckOutResult checkOut(Database &db, qint64 serial, const QDateTime &now)
 {
     Transaction tx(db);
@@ -91,27 +112,8 @@ CheckOutResult checkOut(Database &db, qint64 serial, const QDateTime &now)
         result.checkedOut = true;
         journal::record(db, {QStringLiteral("退房"), serial, result.room}, now);
     }
-    if (!result.room.isEmpty()) {
-        // A room is held by every visit not checked out, paid or not: only the last one frees it.
-        if (openvisits::notCheckedOut(db, result.room, serial)) {
-            result.released = false;
-        } else {
-            if (std::optional<StoredRecord> room =
-                    StoredRecord::find(db, tables::room(), QStringLiteral("Room_id"), result.room, true);
-                room && tables::isYes(room->text(QStringLiteral("Room_used")))) {
-                room->set(QStringLiteral("Room_used"), tables::no);
-                room->write(db);
-            }
-            // Every client PC of the room, so that none stays activated after the guests left.
-            for (StoredRecord &client :
-                 StoredRecord::findAll(db, tables::clients(), QStringLiteral("Clients_room_id"), result.room, true)) {
-                if (tables::isYes(client.text(QStringLiteral("Clients_used")))) {
-                    client.set(QStringLiteral("Clients_used"), tables::no);
-                    client.write(db);
-                }
-            }
-        }
-    }
+    if (!result.room.isEmpty())
+        result.released = releaseRoom(db, result.room, serial);
     tx.commit();
     return result;
 }
