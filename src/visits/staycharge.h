@@ -55,7 +55,8 @@ struct StayCharge
 
 // The billed minutes (used less discount) are laid minute after minute from begin; each costs the hourly
 // price of the stay holding its start, through that room's bands. Charge = sum of minute prices / 60 ×
-// customer rate × room rate. One stay without bands gives exactly roomCharge(). Billed minutes below zero
+// customer rate × room rate; the visit's one room rate applies to every stay, as the visit stores one.
+// One stay without bands gives exactly roomCharge(). Billed minutes below zero
 // are priced at the first minute's price.
 StayCharge stayCharge(const QList<Stay> &stays, const QDateTime &begin, int usedMinutes, int discountMinutes,
                       double customerRate, double roomRate);
