@@ -83,8 +83,7 @@ void RoomActions::H1Click()
 {
     m_checkOut->Edit1()->setText(m_board.selectedRoom());
     m_checkOut->BitBtn2dwkffjh()->click();
-    m_checkOut->BitBtnHuanfang()->click();
-    refreshBoard(); // both rooms, as stored now
+    m_checkOut->BitBtnHuanfang()->click(); // the board is repainted when the party has moved
 }
 
 } // namespace ktv

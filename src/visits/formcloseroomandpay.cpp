@@ -459,6 +459,7 @@ void TFormCloseroomandPay::BitBtnHuanfangClick()
     followStep();
     m_rooms->locate(kRoomId, moved.to, LocateOption::CaseInsensitive);
     m_clients->locate(kClientRoom, moved.to, LocateOption::CaseInsensitive);
+    emit roomMoved();
     m_platform.dialogs.showMessage(QStringLiteral("已从房间%1换到房间%2！").arg(moved.from, moved.to));
 }
 

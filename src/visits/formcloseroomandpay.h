@@ -65,6 +65,9 @@ public:
     void Table4BeforePost(Cursor &member);
     void Timer1Timer();
 
+signals:
+    void roomMoved(); // a party changed rooms: two rooms changed state at once
+
 private:
     void buildScreen();
     QWidget *buildTopBar();
