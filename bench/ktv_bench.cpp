@@ -17,9 +17,9 @@
 #include "store/cursor.h"
 #include "store/database.h"
 #include "store/fieldvalue.h"
-#include "store/storeerror.h"
 #include "store/openvisits.h"
 #include "store/storedrecord.h"
+#include "store/storeerror.h"
 #include "store/tables.h"
 #include "store/venuesettings.h"
 #include "visits/charge.h"
@@ -540,7 +540,8 @@ int measure(const QString &folder, int repeat)
                                "WHERE Openroom_endtime IS NULL"));
         db->run(QStringLiteral("UPDATE room SET Room_begintime1 = '18:00:00', Room_endtime1 = '02:00:00'"));
         StoredRecord::insert(*db, tables::roomMove(),
-                             {{QStringLiteral("RoomMove_visit"), visits}, {QStringLiteral("RoomMove_from"), QStringLiteral("205")},
+                             {{QStringLiteral("RoomMove_visit"), visits},
+                              {QStringLiteral("RoomMove_from"), QStringLiteral("205")},
                               {QStringLiteral("RoomMove_to"), QStringLiteral("204")},
                               {QStringLiteral("RoomMove_time"), visitStart(int(visits)).addSecs(1800)}});
         // The part that the stays add: the moves and rooms of each room's open visit, and the charge.
@@ -571,8 +572,9 @@ int measure(const QString &folder, int repeat)
                    for (const openvisits::OpenVisit &v : std::as_const(newest)) {
                        const QList<charge::Stay> stays = visitstays::read(*db, v.serial, v.room, v.begin);
                        moved += stays.size() > 1 ? 1 : 0;
-                       const charge::RunningCharge c = charge::runningCharge(
-                           stays, v.begin, v.begin.addSecs(3 * 3600), v.discountMinutes, v.memberRate, v.roomRate, v.lines);
+                       const charge::RunningCharge c =
+                           charge::runningCharge(stays, v.begin, v.begin.addSecs(3 * 3600), v.discountMinutes,
+                                                 v.memberRate, v.roomRate, v.lines);
                        sink += c.minutes;
                    }
                    const qint64 ns = timer.nsecsElapsed();

@@ -229,11 +229,12 @@ void ChargeTest::timeBands_data()
     const QString example = QStringLiteral("12:00-18:00@40,18:00-02:00@80");
     QTest::newRow("worked example") << QTime(17, 30) << 180 << 0 << example << 220.0
                                     << QStringList{"时段12:00-18:00 30分钟 20.00", "时段18:00-02:00 150分钟 200.00"};
-    QTest::newRow("discount off the end") << QTime(17, 30) << 180 << 30 << example << 180.0
-                                          << QStringList{"时段12:00-18:00 30分钟 20.00", "时段18:00-02:00 120分钟 160.00"};
+    QTest::newRow("discount off the end")
+        << QTime(17, 30) << 180 << 30 << example << 180.0
+        << QStringList{"时段12:00-18:00 30分钟 20.00", "时段18:00-02:00 120分钟 160.00"};
     // 160 minutes of discount take band 2's 150 minutes and ten of band 1's.
-    QTest::newRow("discount crossing a band") << QTime(17, 30) << 180 << 160 << example << 20 * 40 / 60.0
-                                              << QStringList{"时段12:00-18:00 20分钟 13.33"};
+    QTest::newRow("discount crossing a band")
+        << QTime(17, 30) << 180 << 160 << example << 20 * 40 / 60.0 << QStringList{"时段12:00-18:00 20分钟 13.33"};
     QTest::newRow("over midnight, then general") << QTime(23, 0) << 240 << 0 << example << (180 * 80 + 60 * 60) / 60.0
                                                  << QStringList{"时段18:00-02:00 180分钟 240.00"};
     QTest::newRow("first band wins where two overlap")
@@ -242,15 +243,17 @@ void ChargeTest::timeBands_data()
     QTest::newRow("unpriced and unset bands are skipped")
         << QTime(19, 0) << 60 << 0 << QStringLiteral("-,18:00-22:00@0,18:00-22:00@90") << 90.0
         << QStringList{"时段18:00-22:00 60分钟 90.00"};
-    QTest::newRow("no band set") << QTime(19, 0) << 95 << 0 << QStringLiteral("-,-,-") << 95 * 60 / 60.0 << QStringList{};
+    QTest::newRow("no band set") << QTime(19, 0) << 95 << 0 << QStringLiteral("-,-,-") << 95 * 60 / 60.0
+                                 << QStringList{};
     QTest::newRow("a band ending where it begins holds the day")
         << QTime(3, 0) << 30 << 0 << QStringLiteral("06:00-06:00@120") << 60.0
         << QStringList{"时段06:00-06:00 30分钟 60.00"};
     // Minutes start on the check-in's second: the one starting 17:59:30 is band 1's, the next band 2's.
-    QTest::newRow("minute starts off the full minute") << QTime(17, 59, 30) << 2 << 0 << example << (40 + 80) / 60.0
-                                                       << QStringList{"时段12:00-18:00 1分钟 0.67", "时段18:00-02:00 1分钟 1.33"};
-    QTest::newRow("discount above the used minutes") << QTime(19, 0) << 30 << 60 << example << -30 * 80 / 60.0
-                                                     << QStringList{};
+    QTest::newRow("minute starts off the full minute")
+        << QTime(17, 59, 30) << 2 << 0 << example << (40 + 80) / 60.0
+        << QStringList{"时段12:00-18:00 1分钟 0.67", "时段18:00-02:00 1分钟 1.33"};
+    QTest::newRow("discount above the used minutes")
+        << QTime(19, 0) << 30 << 60 << example << -30 * 80 / 60.0 << QStringList{};
 }
 
 void ChargeTest::timeBands()
@@ -289,9 +292,9 @@ void ChargeTest::roomChangeInTheMiddleOfABand()
         {QDateTime(kDay, QTime(20, 30)), prices(QStringLiteral("102"), 50, QStringLiteral("20:00-22:00@150"))}};
     const charge::StayCharge c = charge::stayCharge(stays, begin, 180, 0, 1, 1);
     QCOMPARE(charge::compareMoney(c.amount, (60 * 60 + 30 * 100 + 90 * 150) / 60.0), 0);
-    QCOMPARE(receipt::chargeLines(c), QStringList({"房间101 时段20:00-22:00 30分钟 50.00",
-                                                   "房间102 时段20:00-22:00 90分钟 225.00", "房间101 90分钟 110.00",
-                                                   "房间102 90分钟 225.00"}));
+    QCOMPARE(receipt::chargeLines(c),
+             QStringList({"房间101 时段20:00-22:00 30分钟 50.00", "房间102 时段20:00-22:00 90分钟 225.00",
+                          "房间101 90分钟 110.00", "房间102 90分钟 225.00"}));
 
     const charge::StayCharge discounted = charge::stayCharge(stays, begin, 180, 100, 1, 1);
     QCOMPARE(charge::compareMoney(discounted.amount, (60 * 60 + 20 * 100) / 60.0), 0);
@@ -312,7 +315,8 @@ void ChargeTest::runsSumAsMinuteByMinute()
         {begin, prices(QStringLiteral("101"), 60, QStringLiteral("22:00-01:30@90,00:00-08:00@30,12:00-18:00@45"))},
         {begin.addSecs(3 * 3600 + 17), prices(QStringLiteral("102"), 75, QStringLiteral("23:59-00:01@500"))},
         {begin.addSecs(26 * 3600), prices(QStringLiteral("101"), 60, QStringLiteral("22:00-01:30@90,00:00-08:00@30"))}};
-    for (const auto &[used, discount] : {std::pair{4319, 0}, std::pair{4319, 1500}, std::pair{181, 0}, std::pair{1, 0}}) {
+    for (const auto &[used, discount] :
+         {std::pair{4319, 0}, std::pair{4319, 1500}, std::pair{181, 0}, std::pair{1, 0}}) {
         const double expected = minuteByMinute(stays, begin, used - discount);
         const charge::StayCharge c = charge::stayCharge(stays, begin, used, discount, 1, 1);
         QVERIFY2(qAbs(c.amount - expected) < 1e-6, qPrintable(QStringLiteral("%1 %2").arg(used).arg(c.amount)));

@@ -9,23 +9,22 @@
 #include "store/storeerror.h"
 #include "visits/checkinstep.h"
 #include "visits/checkoutsteps.h"
-#include "visits/formpickroom.h"
-#include "visits/roommove.h"
 #include "visits/formcallpear.h"
 #include "visits/formcloseroomandpay.h"
 #include "visits/formopenroom.h"
+#include "visits/formpickroom.h"
 #include "visits/formprintpaper.h"
+#include "visits/roommove.h"
 #include "widgets/dbedit.h"
 
 #include <QCheckBox>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QLabel>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
-
 
 using namespace ktv;
 
@@ -613,8 +612,9 @@ void CheckOutTest::roomChangeWithBandsChargesWhatTheBoardShowed()
     QCOMPARE(f.services.dialogs.messages(), QStringList{QStringLiteral("已从房间101换到房间102！")});
     QCOMPARE(f.button(QStringLiteral("101"))->captionColor(), roomstate::freeColor);
     QCOMPARE(f.button(QStringLiteral("102"))->captionColor(), roomstate::inUseColor);
-    QCOMPARE(f.moveTraces(), QStringList({"102", tables::no, QStringList({tables::no, tables::no, tables::yes}).join(QLatin1Char(',')),
-                                          "1", "1"}));
+    QCOMPARE(f.moveTraces(),
+             QStringList({"102", tables::no, QStringList({tables::no, tables::no, tables::yes}).join(QLatin1Char(',')),
+                          "1", "1"}));
     QCOMPARE(f.stored("RoomMove", "RoomMove_from").toString(), QStringLiteral("101"));
 
     f.services.clock.set(kCheckIn.addSecs(2 * 3600 + 34 * 60 + 40)); // 21:40:10
@@ -638,8 +638,9 @@ void CheckOutTest::roomChangeWithBandsChargesWhatTheBoardShowed()
     f.press(6);
     QCOMPARE(f.services.printer.documents().size(), 1);
     const QStringList receipt = f.services.printer.documents().first().lines();
-    QCOMPARE(receipt.mid(10), QStringList({"房间101 时段20:00-22:00 30分钟 45.00", "房间102 时段21:00-23:00 29分钟 34.80",
-                                           "房间101 85分钟 94.50", "房间102 59分钟 57.30"}));
+    QCOMPARE(receipt.mid(10),
+             QStringList({"房间101 时段20:00-22:00 30分钟 45.00", "房间102 时段21:00-23:00 29分钟 34.80",
+                          "房间101 85分钟 94.50", "房间102 59分钟 57.30"}));
 }
 
 // The step reads the room and the visit inside its own transaction: a room another station let a moment

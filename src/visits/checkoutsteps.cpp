@@ -80,7 +80,8 @@ bool releaseRoom(Database &db, const QString &room, qint64 leavingVisit)
     // A room is held by every visit not checked out, paid or not: only the last one frees it.
     if (openvisits::notCheckedOut(db, room, leavingVisit))
         return false;
-    if (std::optional<StoredRecord> stored = StoredRecord::find(db, tables::room(), QStringLiteral("Room_id"), room, true);
+    if (std::optional<StoredRecord> stored =
+            StoredRecord::find(db, tables::room(), QStringLiteral("Room_id"), room, true);
         stored && tables::isYes(stored->text(QStringLiteral("Room_used")))) {
         stored->set(QStringLiteral("Room_used"), tables::no);
         stored->write(db);

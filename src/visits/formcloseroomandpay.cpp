@@ -455,7 +455,8 @@ void TFormCloseroomandPay::BitBtnHuanfangClick()
     TFormPickRoom pick(m_data.database(), m_platform, this);
     if (pick.exec() != QDialog::Accepted)
         return;
-    const roommove::Moved moved = roommove::moveVisit(m_data.database(), serial, pick.chosenRoom(), m_platform.clock.now());
+    const roommove::Moved moved =
+        roommove::moveVisit(m_data.database(), serial, pick.chosenRoom(), m_platform.clock.now());
     followStep();
     m_rooms->locate(kRoomId, moved.to, LocateOption::CaseInsensitive);
     m_clients->locate(kClientRoom, moved.to, LocateOption::CaseInsensitive);
