@@ -3,22 +3,28 @@
 
 #include "app/roomactions.h"
 #include "board/roomstate.h"
+#include "catalogue/formfjfy.h"
 #include "members/formyhzc.h"
+#include "store/storedrecord.h"
 #include "store/storeerror.h"
+#include "visits/checkinstep.h"
 #include "visits/checkoutsteps.h"
 #include "visits/formcallpear.h"
 #include "visits/formcloseroomandpay.h"
 #include "visits/formopenroom.h"
+#include "visits/formpickroom.h"
 #include "visits/formprintpaper.h"
+#include "visits/roommove.h"
 #include "widgets/dbedit.h"
 
 #include <QCheckBox>
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
-
 
 using namespace ktv;
 
@@ -91,6 +97,33 @@ struct VisitFixture : AppFixture
             flags << q.value(0).toString();
         return flags;
     }
+    void setRoom(const QString &room, const QVariantMap &values)
+    {
+        Transaction tx(*db);
+        std::optional<StoredRecord> r = StoredRecord::find(*db, tables::room(), QStringLiteral("Room_id"), room);
+        for (auto it = values.begin(); it != values.end(); ++it)
+            r->set(it.key(), it.value());
+        r->write(*db);
+        tx.commit();
+    }
+    // The next room picker that opens picks room.
+    static void pickWhenAsked(const QString &room)
+    {
+        QTimer::singleShot(0, [room] {
+            auto *pick = qobject_cast<TFormPickRoom *>(QApplication::activeModalWidget());
+            QVERIFY(pick);
+            QVERIFY(pick->Table1()->locate(QStringLiteral("Room_id"), room));
+            pick->BitBtnOK()->click();
+        });
+    }
+    // What a room change would have changed, as stored now.
+    QStringList moveTraces()
+    {
+        return {stored("Openroom", "Openroom_room_id", "Openroom_Lishui=1").toString(),
+                stored("room", "Room_used", "Room_id='101'").toString(), clientFlags().join(QLatin1Char(',')),
+                QString::number(count(QStringLiteral("RoomMove"))),
+                stored("Journal", "COUNT(*)", "Journal_action='换房'").toString()};
+    }
     void setVisit(const QVariantMap &values)
     {
         Cursor &v = *screen().Table1();
@@ -124,6 +157,8 @@ private slots:
     void ctrlKChecksInOnAFocusedButton();
     void accelleratorStepTakesTheAmountBeingTyped();
     void twoStationsSettlingOneVisitAtOnce();
+    void roomChangeWithBandsChargesWhatTheBoardShowed();
+    void roomChangeRefusedOnWhatIsStoredNow();
 };
 
 // Two stations check out a paid visit and add it to its member's total at the same moment, twenty-five
@@ -548,6 +583,101 @@ void CheckOutTest::accelleratorStepTakesTheAmountBeingTyped()
     QTRY_COMPARE(f.stored("Openroom", "Openroom_beizhu").toString(), QStringLiteral("结清"));
     QCOMPARE(f.stored("Openroom", "Openroom_shifu").toDouble(), 120.0);
     QCOMPARE(f.stored("Openroom", "Openroom_zhaoling").toDouble(), 20.0);
+}
+
+// Bands switched on at the room fee screen; the party of room 101 (band 20:00-22:00 at 100) moves from the
+// board to 102 (band 21:00-23:00 at 80) at 20:30:30 and leaves at 21:40:10 with 10 minutes off. The board's
+// running charge, the stored charge and the receipt's parts agree with the minutes laid from 19:05:30.
+void CheckOutTest::roomChangeWithBandsChargesWhatTheBoardShowed()
+{
+    VisitFixture f;
+    f.setRoom(QStringLiteral("101"), {{QStringLiteral("Room_feiyong1"), 100.0},
+                                      {QStringLiteral("Room_begintime1"), QTime(20, 0)},
+                                      {QStringLiteral("Room_endtime1"), QTime(22, 0)}});
+    f.setRoom(QStringLiteral("102"), {{QStringLiteral("Room_feiyong2"), 80.0},
+                                      {QStringLiteral("Room_begintime2"), QTime(21, 0)},
+                                      {QStringLiteral("Room_endtime2"), QTime(23, 0)}});
+    {
+        TFormfjfy fees(f.data(), f.services.platform());
+        fees.CheckBoxBands()->click();
+    }
+    QCOMPARE(f.stored("Settings", "Settings_value").toString(), tables::yes);
+    f.setVisit({{QStringLiteral("Openroom_youhuminute"), 10}});
+
+    f.services.clock.set(QDateTime(kCheckIn.date(), QTime(20, 30, 30)));
+    f.board().showRoom(f.button(QStringLiteral("101")));
+    QVERIFY(f.board().H1()->isEnabled());
+    VisitFixture::pickWhenAsked(QStringLiteral("102"));
+    f.board().H1()->trigger();
+    QCOMPARE(f.services.dialogs.messages(), QStringList{QStringLiteral("已从房间101换到房间102！")});
+    QCOMPARE(f.button(QStringLiteral("101"))->captionColor(), roomstate::freeColor);
+    QCOMPARE(f.button(QStringLiteral("102"))->captionColor(), roomstate::inUseColor);
+    QCOMPARE(f.moveTraces(),
+             QStringList({"102", tables::no, QStringList({tables::no, tables::no, tables::yes}).join(QLatin1Char(',')),
+                          "1", "1"}));
+    QCOMPARE(f.stored("RoomMove", "RoomMove_from").toString(), QStringLiteral("101"));
+
+    f.services.clock.set(kCheckIn.addSecs(2 * 3600 + 34 * 60 + 40)); // 21:40:10
+    f.program->main->SpeedButtonRefreshRoomStata()->click();
+    const QString shown = f.button(QStringLiteral("102"))->runningLabel()->text();
+    f.locate(QStringLiteral("102"));
+    for (int step : {1, 2, 3, 4})
+        f.press(step);
+    // 55 minutes at 60 and 30 at 100 in 101, 30 at 50 and 29 at 80 in 102, at the member rate 0.9.
+    const double expected = (55 * 60 + 30 * 100 + 30 * 50 + 29 * 80) / 60.0 * 0.9;
+    QCOMPARE(charge::compareMoney(f.stored("Openroom", "Openroom_jbxf").toDouble(), expected), 0);
+    QCOMPARE(shown, QStringLiteral("2:34  ¥151.80"));
+
+    f.press(5);
+    QTimer::singleShot(0, [] {
+        auto *receipts = qobject_cast<TFormPrintpaper *>(QApplication::activeModalWidget());
+        QVERIFY(receipts);
+        receipts->BitBtnPrint()->click();
+        receipts->reject();
+    });
+    f.press(6);
+    QCOMPARE(f.services.printer.documents().size(), 1);
+    const QStringList receipt = f.services.printer.documents().first().lines();
+    QCOMPARE(receipt.mid(10),
+             QStringList({"房间101 时段20:00-22:00 30分钟 45.00", "房间102 时段21:00-23:00 29分钟 34.80",
+                          "房间101 85分钟 94.50", "房间102 59分钟 57.30"}));
+}
+
+// The step reads the room and the visit inside its own transaction: a room another station let a moment
+// before, a visit checked out, or a write that fails halfway leave everything as it was.
+void CheckOutTest::roomChangeRefusedOnWhatIsStoredNow()
+{
+    VisitFixture f;
+    const QDateTime now = f.services.clock.now();
+    const QStringList before = f.moveTraces();
+    std::unique_ptr<Database> other = f.openAnother();
+    checkin::checkIn(*other, QStringLiteral("001"), QStringLiteral("102"), now);
+    QVERIFY_THROWS_EXCEPTION(Refused, roommove::moveVisit(*f.db, 1, QStringLiteral("102"), now));
+    QCOMPARE(f.moveTraces(), before);
+
+    f.addRoom(QStringLiteral("103"), tables::no, 50.0);
+    f.refuseUpdates(QStringLiteral("Clients"));
+    QVERIFY_THROWS_EXCEPTION(StoreError, roommove::moveVisit(*f.db, 1, QStringLiteral("103"), now));
+    QCOMPARE(f.moveTraces(), before);
+    QCOMPARE(f.stored("room", "Room_used", "Room_id='103'").toString(), tables::no);
+    f.allowUpdates(QStringLiteral("Clients"));
+
+    checkout::checkOut(*f.db, 1, now);
+    QVERIFY_THROWS_EXCEPTION(Refused, roommove::moveVisit(*f.db, 1, QStringLiteral("103"), now));
+    QCOMPARE(f.stored("Openroom", "Openroom_room_id", "Openroom_Lishui=1").toString(), QStringLiteral("101"));
+    QCOMPARE(f.count(QStringLiteral("RoomMove")), 0);
+
+    // Two stations at once: one lets 103 to a new party, the other moves the party of 102 there.
+    const QStringList outcomes = atOnce(f.location(), 2, [&](Database &station, int s) {
+        if (s == 0)
+            checkin::checkIn(station, QStringLiteral("001"), QStringLiteral("103"), now);
+        else
+            roommove::moveVisit(station, 2, QStringLiteral("103"), now);
+    });
+    QCOMPARE(outcomes.count(QString()), 1);
+    QCOMPARE(f.stored("Openroom", "COUNT(*)", "lower(Openroom_room_id)='103' AND Openroom_endtime < Openroom_begintime")
+                 .toInt(),
+             1);
 }
 
 QTEST_MAIN(CheckOutTest)

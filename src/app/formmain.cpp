@@ -236,6 +236,8 @@ void TFormMain::attachScreens(TFormcallpear *drinks, TFormCloseroomandPay *check
     // Closing check-out or check-in repaints the board; the drinks screen changes no room.
     connect(checkOut, &ScreenWindow::closed, m_refresh, &QToolButton::click);
     connect(checkIn, &ScreenWindow::closed, m_refresh, &QToolButton::click);
+    // A room change repaints it at once: the board shows both rooms, the check-out screen may stay open.
+    connect(checkOut, &TFormCloseroomandPay::roomMoved, m_refresh, &QToolButton::click);
     checkOut->setReceiptOpener([this](QWidget *owner) { showReceipts(owner); });
     // Check-out's own member grid edits the rate too.
     staff::guardPriceEdits(*checkOut->Table4(), [checkOut](Cursor &c) { checkOut->Table4BeforePost(c); },

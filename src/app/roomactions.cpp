@@ -23,6 +23,7 @@ RoomActions::RoomActions(RoomBoard &board, const Platform &platform, QObject *pa
     connect(m_board.K1(), &QAction::triggered, this, guarded(&RoomActions::K1Click));
     connect(m_board.J1(), &QAction::triggered, this, guarded(&RoomActions::J1Click));
     connect(m_board.S1(), &QAction::triggered, this, guarded(&RoomActions::S1Click));
+    connect(m_board.H1(), &QAction::triggered, this, guarded(&RoomActions::H1Click));
     connect(&m_board, &RoomBoard::roomClicked, this,
             [this](RoomButton *b) { runGuarded(m_platform.dialogs, [this, b] { BitBtn101Click(b); }); });
 }
@@ -85,6 +86,13 @@ void RoomActions::S1Click()
     m_drinks->bringUp();
     m_drinks->Edit1kffjh()->setText(m_board.selectedRoom());
     m_drinks->BitBtn1dwfj()->click();
+}
+
+void RoomActions::H1Click()
+{
+    m_checkOut->Edit1()->setText(m_board.selectedRoom());
+    m_checkOut->BitBtn2dwkffjh()->click();
+    m_checkOut->BitBtnHuanfang()->click(); // the board is repainted when the party has moved
 }
 
 } // namespace ktv

@@ -13,7 +13,8 @@ class TFormOpenroom;
 class TFormcallpear;
 
 // What a click on a room button and the room pop-up's entries do: they lead to the check-in, check-out
-// and drinks screens, placed on the room selected in the board's status panel 0.
+// and drinks screens, placed on the room selected in the board's status panel 0. The room change is the
+// check-out screen's, on that room's visit.
 class RoomActions : public QObject
 {
     Q_OBJECT
@@ -28,6 +29,7 @@ public:
     void S1Click();
     // Checks a booked party in as K1Click does for its room, at the check-in screen.
     void arrive(qint64 reservationId, const QString &room);
+    void H1Click();
 
 private:
     void refreshBoard();

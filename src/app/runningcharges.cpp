@@ -8,6 +8,7 @@
 #include "store/reservations.h"
 #include "store/storeerror.h"
 #include "visits/charge.h"
+#include "visits/visitstays.h"
 
 #include <QHash>
 #include <QTimer>
@@ -26,26 +27,30 @@ RunningCharges::RunningCharges(RoomBoard &board, Database &db, const Clock &cloc
 
 void RunningCharges::update()
 {
-    QHash<QString, openvisits::OpenVisit> newest;
+    QHash<QString, QString> texts;
+    const QDateTime now = m_clock.now();
     try {
+        QHash<QString, openvisits::OpenVisit> newest;
         for (const openvisits::OpenVisit &v : openvisits::listOpen(m_db)) {
             if (!newest.contains(v.room.toLower()))
                 newest.insert(v.room.toLower(), v); // newest first: a room's latest visit counts
         }
+        for (auto it = newest.cbegin(); it != newest.cend(); ++it) {
+            const openvisits::OpenVisit &v = it.value();
+            const charge::RunningCharge c =
+                charge::runningCharge(visitstays::read(m_db, v.serial, v.room, v.begin), v.begin, now,
+                                      v.discountMinutes, v.memberRate, v.roomRate, v.lines);
+            texts.insert(it.key(), charge::runningText(c));
+        }
     } catch (const StoreError &) {
         // A figure for the cashier's eye only: what cannot be read now shows nothing and asks nothing.
-        newest.clear();
+        texts.clear();
     }
-    const QDateTime now = m_clock.now();
     for (RoomButton *button : m_board.buttons()) {
-        const auto found = newest.constFind(button->room().toLower());
-        if (roomstate::isFree(button->captionColor()) || found == newest.constEnd()) {
+        if (roomstate::isFree(button->captionColor()))
             button->setRunning({});
-            continue;
-        }
-        const charge::RunningCharge c =
-            charge::runningCharge(found->begin, now, found->discountMinutes, found->hourlyPrice, found->memberRate, found->roomRate, found->lines);
-        button->setRunning(charge::runningText(c));
+        else
+            button->setRunning(texts.value(button->room().toLower()));
     }
     showBookings(now);
 }

@@ -40,6 +40,8 @@ RoomBoard::RoomBoard(TDataModule1 &data, StatusPanels &status, const Platform &p
     m_j1->setObjectName(QStringLiteral("J1"));
     m_s1 = m_popup->addAction(QStringLiteral("&S酒水服务"));
     m_s1->setObjectName(QStringLiteral("S1"));
+    m_h1 = m_popup->addAction(QStringLiteral("换房"));
+    m_h1->setObjectName(QStringLiteral("H1"));
 
     auto *splitter = new QSplitter(Qt::Vertical, this);
     splitter->setObjectName(QStringLiteral("BoardSplitter"));
@@ -104,6 +106,7 @@ void RoomBoard::showState(bool free)
     m_k1->setEnabled(free);
     m_j1->setEnabled(!free);
     m_s1->setEnabled(!free);
+    m_h1->setEnabled(!free);
 }
 
 void RoomBoard::paintState(RoomButton *button, bool free)

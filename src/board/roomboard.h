@@ -33,6 +33,7 @@ public:
     QAction *K1() const { return m_k1; }
     QAction *J1() const { return m_j1; }
     QAction *S1() const { return m_s1; }
+    QAction *H1() const { return m_h1; }
     QString selectedRoom() const;
 
     // Repaints every room from the room table; an image file that cannot be read stops it at that room.
@@ -65,6 +66,7 @@ private:
     QAction *m_k1 = nullptr;
     QAction *m_j1 = nullptr;
     QAction *m_s1 = nullptr;
+    QAction *m_h1 = nullptr;
 };
 
 } // namespace ktv

@@ -2,11 +2,15 @@
 
 #include "roomfees.h"
 
+#include "store/database.h"
 #include "store/datamodule.h"
+#include "store/tables.h"
+#include "store/venuesettings.h"
 #include "widgets/dbgrid.h"
 #include "widgets/platform.h"
 #include "widgets/screenparts.h"
 
+#include <QCheckBox>
 #include <QVBoxLayout>
 
 namespace ktv {
@@ -49,10 +53,35 @@ TFormfjfy::TFormfjfy(TDataModule1 &data, const Platform &platform, QWidget *pare
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(makeGrid(platform.dialogs, data.DataSourceroom, feeColumns(), QStringLiteral("DBGrid1"), this),
                       1);
+    layout->addWidget(buildBandsSwitch());
     auto *navigator = new DBNavigator(platform.dialogs, data.DataSourceroom, DBNavigator::allButtons(), {}, this);
     navigator->setObjectName(QStringLiteral("DBNavigator1"));
     layout->addWidget(navigator);
     runGuarded(platform.dialogs, [this] { FormCreate(); });
+    // Unreadable, the choice shows off, as the charge then reads it.
+    runGuarded(platform.dialogs,
+               [this] { m_bands->setChecked(venuesettings::isOn(m_data.database(), venuesettings::timeBands)); });
+    Dialogs &dialogs = platform.dialogs;
+    connect(m_bands, &QCheckBox::clicked, this,
+            [this, &dialogs] { runGuarded(dialogs, [this] { CheckBoxBandsClick(); }); });
+}
+
+QCheckBox *TFormfjfy::buildBandsSwitch()
+{
+    m_bands = new QCheckBox(QStringLiteral("按特殊时段计费"), this);
+    m_bands->setObjectName(QStringLiteral("CheckBoxBands"));
+    return m_bands;
+}
+
+void TFormfjfy::CheckBoxBandsClick()
+{
+    const bool on = m_bands->isChecked();
+    try {
+        venuesettings::set(m_data.database(), venuesettings::timeBands, on ? tables::yes : tables::no);
+    } catch (...) {
+        m_bands->setChecked(!on); // not stored: the box keeps showing what is
+        throw;
+    }
 }
 
 void TFormfjfy::FormCreate()

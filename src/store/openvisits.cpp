@@ -56,8 +56,7 @@ QList<OpenVisit> listOpen(Database &db)
         QStringLiteral("SELECT o.Openroom_Lishui, o.Openroom_room_id, o.Openroom_begintime, o.Openroom_room_zhelu, "
                        "coalesce((SELECT coalesce(Customers_zkl, 0) FROM Customers "
                        "WHERE Customers_id = o.Openroom_Customers_id), o.Openroom_customer_zhelu), "
-                       "(SELECT Room_sfbiaozhun FROM room WHERE lower(Room_id) = lower(o.Openroom_room_id) "
-                       "ORDER BY Room_id LIMIT 1), o.Openroom_youhuminute "
+                       "o.Openroom_youhuminute "
                        "FROM Openroom o WHERE %1 "
                        "AND o.Openroom_endtime < o.Openroom_begintime ORDER BY o.Openroom_Lishui DESC")
             .arg(unsettled(db, QStringLiteral("o."))));
@@ -69,8 +68,7 @@ QList<OpenVisit> listOpen(Database &db)
         v.begin = fieldvalue::fromSql(beginField, query.value(2)).toDateTime();
         v.roomRate = query.value(3).toDouble();
         v.memberRate = query.value(4).toDouble();
-        v.hourlyPrice = query.value(5).toDouble();
-        v.discountMinutes = query.value(6).toInt();
+        v.discountMinutes = query.value(5).toInt();
         visits << v;
     }
     query.finish();

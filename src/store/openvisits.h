@@ -24,7 +24,8 @@ qint64 notCheckedOut(Database &db, const QString &room, qint64 exceptVisit = 0);
 // Makes that index when it is missing.
 void ensureIndex(Database &db);
 
-// An open visit with what its charge so far is computed from, read as stored now.
+// An open visit with what its charge so far is computed from, read as stored now; the prices of its rooms
+// are read with its stays.
 struct OpenVisit
 {
     qint64 serial = 0;
@@ -33,7 +34,6 @@ struct OpenVisit
     int discountMinutes = 0; // stored on the visit; 0 when missing
     double roomRate = 0;    // the visit's room rate; 0 when missing
     double memberRate = 0;  // the member's rate, or the visit's own when the member is gone; 0 when missing
-    double hourlyPrice = 0; // the room's charge standard
     QList<std::pair<int, double>> lines; // quantity and unit price of each order line, in order
 };
 

@@ -1,5 +1,7 @@
 #include "charge.h"
 
+#include "staycharge.h"
+
 #include "widgets/numberforms.h"
 
 #include <cmath>
@@ -45,7 +47,7 @@ void DrinksTotal::add(int quantity, double unitPrice)
     m_units = qint64(std::nearbyint(double(m_units) + quantity * unitPrice * 10000.0));
 }
 
-RunningCharge runningCharge(const QDateTime &begin, const QDateTime &now, int discountMinutes, double hourlyPrice,
+RunningCharge runningCharge(const QList<Stay> &stays, const QDateTime &begin, const QDateTime &now, int discountMinutes,
                             double memberRate, double roomRate, const QList<std::pair<int, double>> &lines)
 {
     RunningCharge c;
@@ -53,7 +55,8 @@ RunningCharge runningCharge(const QDateTime &begin, const QDateTime &now, int di
     DrinksTotal drinks;
     for (const auto &[quantity, price] : lines)
         drinks.add(quantity, price);
-    c.amount = roomCharge(c.minutes, discountMinutes, hourlyPrice, rateOrOne(memberRate), rateOrOne(roomRate)) + drinks.value();
+    c.amount = stayCharge(stays, begin, c.minutes, discountMinutes, rateOrOne(memberRate), rateOrOne(roomRate)).amount +
+               drinks.value();
     return c;
 }
 

@@ -34,14 +34,15 @@ private:
 };
 
 // What a guest would pay on leaving now: what the check-out steps would store at this moment, that is the
-// room charge (used minutes from the begin time to now less the discount minutes stored on the visit, the
-// rates through the visit rate rule) plus the drinks total.
+// room charge over the visit's stays (used minutes from the begin time to now less the discount minutes
+// stored on the visit, the rates through the visit rate rule) plus the drinks total.
 struct RunningCharge
 {
     int minutes = 0;
     double amount = 0;
 };
-RunningCharge runningCharge(const QDateTime &begin, const QDateTime &now, int discountMinutes, double hourlyPrice,
+struct Stay;
+RunningCharge runningCharge(const QList<Stay> &stays, const QDateTime &begin, const QDateTime &now, int discountMinutes,
                             double memberRate, double roomRate, const QList<std::pair<int, double>> &lines);
 // "2:05  ¥137.50": the time used and the amount, as the board shows them.
 QString runningText(const RunningCharge &charge);

@@ -1,5 +1,7 @@
 #include "checkoutsteps.h"
 
+#include "visitstays.h"
+
 #include "store/database.h"
 #include "store/journal.h"
 #include "store/openvisits.h"
@@ -74,6 +76,28 @@ void writeMember(Database &db, StoredRecord &member)
 
 } // namespace
 
+bool releaseRoom(Database &db, const QString &room, qint64 leavingVisit)
+{
+    // A room is held by every visit not checked out, paid or not: only the last one frees it.
+    if (openvisits::notCheckedOut(db, room, leavingVisit))
+        return false;
+    if (std::optional<StoredRecord> stored =
+            StoredRecord::find(db, tables::room(), QStringLiteral("Room_id"), room, true);
+        stored && tables::isYes(stored->text(QStringLiteral("Room_used")))) {
+        stored->set(QStringLiteral("Room_used"), tables::no);
+        stored->write(db);
+    }
+    // Every client PC of the room, so that none stays activated after the guests left.
+    for (StoredRecord &client :
+         StoredRecord::findAll(db, tables::clients(), QStringLiteral("Clients_room_id"), room, true)) {
+        if (tables::isYes(client.text(QStringLiteral("Clients_used")))) {
+            client.set(QStringLiteral("Clients_used"), tables::no);
+            client.write(db);
+        }
+    }
+    return true;
+}
+
 CheckOutResult checkOut(Database &db, qint64 serial, const QDateTime &now)
 {
     Transaction tx(db);
@@ -90,27 +114,8 @@ CheckOutResult checkOut(Database &db, qint64 serial, const QDateTime &now)
         result.checkedOut = true;
         journal::record(db, {QStringLiteral("退房"), serial, result.room}, now);
     }
-    if (!result.room.isEmpty()) {
-        // A room is held by every visit not checked out, paid or not: only the last one frees it.
-        if (openvisits::notCheckedOut(db, result.room, serial)) {
-            result.released = false;
-        } else {
-            if (std::optional<StoredRecord> room =
-                    StoredRecord::find(db, tables::room(), QStringLiteral("Room_id"), result.room, true);
-                room && tables::isYes(room->text(QStringLiteral("Room_used")))) {
-                room->set(QStringLiteral("Room_used"), tables::no);
-                room->write(db);
-            }
-            // Every client PC of the room, so that none stays activated after the guests left.
-            for (StoredRecord &client :
-                 StoredRecord::findAll(db, tables::clients(), QStringLiteral("Clients_room_id"), result.room, true)) {
-                if (tables::isYes(client.text(QStringLiteral("Clients_used")))) {
-                    client.set(QStringLiteral("Clients_used"), tables::no);
-                    client.write(db);
-                }
-            }
-        }
-    }
+    if (!result.room.isEmpty())
+        result.released = releaseRoom(db, result.room, serial);
     tx.commit();
     return result;
 }
@@ -141,13 +146,8 @@ void computeRoomCharge(Database &db, qint64 serial)
 {
     Transaction tx(db);
     StoredRecord visit = visitOf(db, serial);
-    const std::optional<StoredRecord> room =
-        StoredRecord::find(db, tables::room(), QStringLiteral("Room_id"), visit.value(kVisitRoom), true);
-    if (visit.isNull(kVisitRoom) || !room)
-        throw Refused(QStringLiteral("房间列表中没有房间“%1”，不能计算基本消费！").arg(visit.text(kVisitRoom)));
-    visit.set(kCharge, charge::roomCharge(int(visit.integer(kUsed)), int(visit.integer(kDiscount)),
-                                          room->number(QStringLiteral("Room_sfbiaozhun")), visit.number(kCustomerRate),
-                                          visit.number(kRoomRate)));
+    // Each stay at its room's price, through the room's time bands when the venue charges by them.
+    visit.set(kCharge, visitstays::roomCharge(db, visit).amount);
     writeVisit(db, visit);
     tx.commit();
 }

@@ -29,9 +29,12 @@ struct CheckOutResult
 // "&1退房": sets the end time (journalled) of a visit not yet checked out, then frees its room and every client PC of
 // the room, unless another visit not checked out holds the room.
 CheckOutResult checkOut(Database &db, qint64 serial, const QDateTime &now);
+// Frees the room and every client PC of it, unless a visit other than leavingVisit that is not checked out
+// holds the room; false then. Needs the caller's transaction.
+bool releaseRoom(Database &db, const QString &room, qint64 leavingVisit);
 // "&2计算用时": used minutes, and the rates the charge is computed with.
 void computeUsedTime(Database &db, qint64 serial);
-// "&3计算基本消费": the room charge at the room's charge standard.
+// "&3计算基本消费": the room charge over the visit's stays (visitstays.h).
 void computeRoomCharge(Database &db, qint64 serial);
 // "&4计算酒水消费": the drinks total; lines of quantity 0 or less are deleted, the others noted as paid.
 void computeDrinks(Database &db, qint64 serial);

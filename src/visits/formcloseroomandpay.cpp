@@ -3,6 +3,8 @@
 #include "charge.h"
 #include "checkoutsteps.h"
 #include "deposit.h"
+#include "formpickroom.h"
+#include "roommove.h"
 
 #include "store/database.h"
 #include "store/openvisits.h"
@@ -237,7 +239,24 @@ QWidget *TFormCloseroomandPay::buildSteps()
         column->addWidget(button);
         m_steps << button;
     }
+    column->addWidget(buildRoomChange(group));
     return group;
+}
+
+QPushButton *TFormCloseroomandPay::buildRoomChange(QWidget *parent)
+{
+    m_changeRoom = new QPushButton(QStringLiteral("换房"), parent);
+    m_changeRoom->setObjectName(QStringLiteral("BitBtnHuanfang"));
+    connect(m_changeRoom, &QPushButton::clicked, this, [this] {
+        runGuarded(m_platform.dialogs, [this] {
+            try {
+                BitBtnHuanfangClick();
+            } catch (const Refused &refused) {
+                m_platform.dialogs.showMessage(refused.message());
+            }
+        });
+    });
+    return m_changeRoom;
 }
 
 QWidget *TFormCloseroomandPay::buildLowerArea()
@@ -428,6 +447,26 @@ void TFormCloseroomandPay::BitBtnljxfClick()
         checkout::accumulate(m_data.database(), serial);
         followStep();
     }
+}
+
+// The party of the chosen visit moves to a free room the cashier picks; its lists below follow it there.
+void TFormCloseroomandPay::BitBtnHuanfangClick()
+{
+    const qint64 serial = chosenVisit();
+    if (!serial) {
+        m_platform.dialogs.showMessage(QStringLiteral("没有可以换房的开房记录！"));
+        return;
+    }
+    TFormPickRoom pick(m_data.database(), m_platform, this);
+    if (pick.exec() != QDialog::Accepted)
+        return;
+    const roommove::Moved moved =
+        roommove::moveVisit(m_data.database(), serial, pick.chosenRoom(), m_platform.clock.now());
+    followStep();
+    m_rooms->locate(kRoomId, moved.to, LocateOption::CaseInsensitive);
+    m_clients->locate(kClientRoom, moved.to, LocateOption::CaseInsensitive);
+    emit roomMoved();
+    m_platform.dialogs.showMessage(QStringLiteral("已从房间%1换到房间%2！").arg(moved.from, moved.to));
 }
 
 void TFormCloseroomandPay::Table1BeforePost(Cursor &visit)

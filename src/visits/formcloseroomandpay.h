@@ -35,6 +35,7 @@ public:
     QCheckBox *CheckBoxOnlyOpened() const { return m_onlyOpen; }
     QPushButton *BitBtn2dwkffjh() const { return m_locate; }
     QPushButton *stepButton(int step) const; // 1 to 8
+    QPushButton *BitBtnHuanfang() const { return m_changeRoom; }
     StatusPanels *StatusBar1() const { return m_status; }
     QTimer *Timer1() const { return m_timer; }
     DBEdit *paidBox() const { return m_paidBox; }
@@ -60,10 +61,14 @@ public:
     void BitBtnPrintPaperClick();
     void BitBtn1Click();
     void BitBtnljxfClick();
+    void BitBtnHuanfangClick();
     void Table1BeforePost(Cursor &visit);
     void Table3BeforePost(Cursor &room);
     void Table4BeforePost(Cursor &member);
     void Timer1Timer();
+
+signals:
+    void roomMoved(); // a party changed rooms: two rooms changed state at once
 
 private:
     void buildScreen();
@@ -71,6 +76,7 @@ private:
     QWidget *buildVisitBoxes();
     QWidget *buildSteps();
     QWidget *buildLowerArea();
+    QPushButton *buildRoomChange(QWidget *parent);
     qint64 chosenVisit();
     void followStep();
     std::optional<double> optional(Cursor &cursor, const QString &field) const;
@@ -93,6 +99,7 @@ private:
     QCheckBox *m_onlyOpen = nullptr;
     QPushButton *m_locate = nullptr;
     QList<QPushButton *> m_steps;
+    QPushButton *m_changeRoom = nullptr;
     DBEdit *m_chargeBox = nullptr;
     DBEdit *m_paidBox = nullptr;
     DBEdit *m_markBox = nullptr;

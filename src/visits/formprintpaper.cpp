@@ -2,6 +2,7 @@
 
 #include "deposit.h"
 #include "receipt.h"
+#include "visitstays.h"
 
 #include "store/cursor.h"
 #include "store/datamodule.h"
@@ -36,7 +37,7 @@ QChar systemDecimalPoint()
 } // namespace
 
 TFormPrintpaper::TFormPrintpaper(TDataModule1 &data, const Platform &platform, QWidget *parent)
-    : QDialog(parent), m_platform(platform),
+    : QDialog(parent), m_db(data.database()), m_platform(platform),
       m_visits(new Query(data.database(), tables::openroom(), receipt::fields(), kSerial, this)),
       m_source(new DataSource(m_visits, this))
 {
@@ -131,8 +132,17 @@ void TFormPrintpaper::BitBtnPrintClick()
     // A reservation's deposit, counted in the amount paid, is named on the receipt.
     const double paidAhead =
         m_visits->isEmpty() ? 0.0 : reservations::depositOf(m_visits->database(), m_visits->integer(kSerial));
-    printPage(deposit::onReceipt(receipt::texts(values, systemDecimalPoint()), paidAhead, systemDecimalPoint()));
+    printPage(deposit::onReceipt(receipt::texts(values, systemDecimalPoint()), paidAhead, systemDecimalPoint()) +
+              chargeLines());
     m_platform.dialogs.showMessage(QStringLiteral("打印完毕！欢迎再来！"));
+}
+
+// The time bands and stays that make up the room charge, as the visit is stored now.
+QStringList TFormPrintpaper::chargeLines() const
+{
+    if (m_visits->isEmpty())
+        return {};
+    return receipt::chargeLines(visitstays::receiptCharge(m_db, m_visits->integer(kSerial)), systemDecimalPoint());
 }
 
 void TFormPrintpaper::printPage(const QStringList &texts) { printLines(m_platform.printer, texts); }

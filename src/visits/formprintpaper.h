@@ -11,6 +11,7 @@ namespace ktv {
 class ReceiptPrinter;
 
 class DataSource;
+class Database;
 class DBNavigator;
 class Query;
 class TDataModule1;
@@ -34,7 +35,9 @@ public:
 private:
     void buildScreen();
     void printPage(const QStringList &texts);
+    QStringList chargeLines() const;
 
+    Database &m_db;
     Platform m_platform;
     Query *m_visits;
     DataSource *m_source;

@@ -78,4 +78,25 @@ QStringList texts(const QVariantList &values, QChar decimalPoint)
     return lines;
 }
 
+QStringList chargeLines(const charge::StayCharge &charge, QChar decimalPoint)
+{
+    const bool moved = charge.stayParts.size() > 1;
+    const auto line = [decimalPoint](const QString &what, const charge::ChargePart &part) {
+        return QStringLiteral("%1 %2分钟 %3")
+            .arg(what)
+            .arg(part.minutes)
+            .arg(numberform::twoDecimals(part.amount).replace(QLatin1Char('.'), decimalPoint));
+    };
+    QStringList lines;
+    for (const charge::ChargePart &part : charge.bandParts)
+        lines << line((moved ? QStringLiteral("房间%1 ").arg(part.room) : QString()) + QStringLiteral("时段") +
+                          part.band.times(),
+                      part);
+    if (moved) {
+        for (const charge::ChargePart &part : charge.stayParts)
+            lines << line(QStringLiteral("房间") + part.room, part);
+    }
+    return lines;
+}
+
 } // namespace ktv::receipt
