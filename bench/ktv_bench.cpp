@@ -439,14 +439,15 @@ int measure(const QString &folder, int repeat)
     say(QStringLiteral("startup %1").arg(startup.nsecsElapsed()));
 
     const qint64 visits = scalar(*db, QStringLiteral("SELECT count(*) FROM Openroom"));
+    const QString notSettled = db->dialect().notSame(QStringLiteral("Openroom_beizhu"), QStringLiteral("?"));
     const qint64 openCount =
-        scalar(*db, QStringLiteral("SELECT count(*) FROM Openroom WHERE Openroom_beizhu IS NOT ?"), {settled()});
+        scalar(*db, QStringLiteral("SELECT count(*) FROM Openroom WHERE ") + notSettled, {settled()});
     // The oldest open visit lies deep in the history; the newest open one in a 20x room is what a search finds.
     const qint64 serial = scalar(
-        *db, QStringLiteral("SELECT min(Openroom_Lishui) FROM Openroom WHERE Openroom_beizhu IS NOT ?"), {settled()});
+        *db, QStringLiteral("SELECT min(Openroom_Lishui) FROM Openroom WHERE ") + notSettled, {settled()});
     const qint64 newestIn20 =
         scalar(*db,
-               QStringLiteral("SELECT max(Openroom_Lishui) FROM Openroom WHERE Openroom_beizhu IS NOT ? AND "
+               QStringLiteral("SELECT max(Openroom_Lishui) FROM Openroom WHERE ") + notSettled + QStringLiteral(" AND "
                               "Openroom_room_id LIKE '20%'"),
                {settled()});
     say(QStringLiteral("visits %1").arg(visits));
