@@ -534,6 +534,18 @@ void CatalogueTest::cashierChangingADrinkPriceNeedsAManager()
     QVERIFY(!answer->asked);
     QCOMPARE(stored(f, QStringLiteral("SELECT Pear_name FROM Pear")).toString(), QStringLiteral("生啤"));
     QCOMPARE(priceRows(), 1);
+
+    // The room fee screen's default price for a room without one is the program's: the cashier opening the
+    // screen is asked nothing, and the row says so.
+    f.db->run(QStringLiteral("INSERT INTO room (Room_id, Room_used) VALUES ('101', '否')"));
+    f.data().Tableroom->refresh();
+    answer = authoriseWith({});
+    TFormfjfy fees(f.data(), f.services.platform());
+    QVERIFY(!answer->asked);
+    QCOMPARE(roomPrice(f, QStringLiteral("101")).toDouble(), roomfees::defaultHourlyPrice);
+    QCOMPARE(priceRows(), 2);
+    QCOMPARE(stored(f, QStringLiteral("SELECT Journal_reason FROM Journal WHERE Journal_room = '101'")).toString(),
+             QStringLiteral("房间 101 收费标准（默认）"));
     QVERIFY(f.services.dialogs.errors().isEmpty());
 }
 

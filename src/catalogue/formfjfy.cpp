@@ -4,6 +4,7 @@
 
 #include "store/database.h"
 #include "store/datamodule.h"
+#include "store/journal.h"
 #include "store/tables.h"
 #include "store/venuesettings.h"
 #include "widgets/dbgrid.h"
@@ -11,6 +12,7 @@
 #include "widgets/screenparts.h"
 
 #include <QCheckBox>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace ktv {
@@ -87,6 +89,9 @@ void TFormfjfy::CheckBoxBandsClick()
 void TFormfjfy::FormCreate()
 {
     Cursor &rooms = *m_data.Tableroom;
+    // The default prices are the program's, not the cashier's: storing them asks for no manager.
+    rooms.setProperty(journal::programFillProperty, true);
+    const auto typedAgain = qScopeGuard([&rooms] { rooms.setProperty(journal::programFillProperty, false); });
     try {
         for (rooms.first(); !rooms.eof(); rooms.next()) {
             rooms.edit(); // moving on stores a changed room and drops an unchanged edit

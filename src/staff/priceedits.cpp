@@ -129,6 +129,12 @@ void guardPriceEdits(Cursor &cursor, Cursor::Handler rulesBefore, const Clock &c
         QList<journal::Entry> changes = priceChanges(c);
         if (changes.isEmpty())
             return;
+        if (c.property(journal::programFillProperty).toBool()) {
+            for (journal::Entry &e : changes)
+                e.reason += QStringLiteral("（默认）");
+            *pending = changes;
+            return;
+        }
         const std::optional<QString> by = authorise();
         if (!by)
             throw AbortAction();

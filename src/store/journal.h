@@ -25,6 +25,10 @@ struct Entry
     QString authorised{}; // who authorised it, when not the one logged in
 };
 
+// Set to true on a cursor while it saves values the program filled in itself (a room's default price), not
+// values typed: such a price change asks nobody's authorisation, and its journal row says so.
+inline constexpr char programFillProperty[] = "ktvProgramFill";
+
 // Writes the row at now, naming this station and the staff logged in. Needs the caller's transaction.
 void record(Database &db, const Entry &entry, const QDateTime &now);
 
