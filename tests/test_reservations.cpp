@@ -228,6 +228,14 @@ void ReservationTest::arrivalMarksTheBookingWithItsVisit()
     const QString again = refusal([&] { checkin::checkInReserved(*f.db, QStringLiteral("001"), id, at(20, 20)); });
     QVERIFY2(again.contains(QStringLiteral("已经到店开房")), qPrintable(again));
     QCOMPARE(f.count(QStringLiteral("Openroom")), 1);
+
+    // Nor is it deleted from the reservations grid: its deposit is counted on the visit's payment.
+    Cursor grid(*f.db, tables::reservation());
+    grid.open();
+    QVERIFY(grid.locate(QStringLiteral("Reservation_id"), id));
+    const QString deleted = refusal([&] { grid.remove(); });
+    QVERIFY2(deleted.contains(QStringLiteral("不能删除")), qPrintable(deleted));
+    QCOMPARE(f.count(QStringLiteral("Reservation")), 1);
 }
 
 // The deposit counts as paid at the visit's first payment and never again, and only for its own visit.

@@ -285,6 +285,7 @@ void Cursor::remove()
             markLost();
             throw StoreError(lostMessage());
         }
+        writerules::checkDelete(m_table, *stored);
         m_db.run(QStringLiteral("DELETE FROM ") + sqlName(m_table.name) + QStringLiteral(" WHERE ") + rowKey() + QStringLiteral(" = ?"),
                  {key});
         m_db.noteWrite(m_table.name);

@@ -162,4 +162,15 @@ void check(Database &db, const TableDef &table, qint64 rowid, const QVector<QVar
         checkReservation(db, table, rowid, values, changed);
 }
 
+void checkDelete(const TableDef &table, const QVector<QVariant> &stored)
+{
+    if (&table != &tables::reservation())
+        return;
+    if (stored.value(table.fieldIndex(QStringLiteral("Reservation_state"))).toString() != reservationtimes::arrived)
+        return;
+    throw StoreError(QStringLiteral("%1 已到店开房（开房流水号 %2），它的订金记在这次消费上，不能删除")
+                         .arg(stored.value(table.fieldIndex(QStringLiteral("Reservation_name"))).toString())
+                         .arg(stored.value(table.fieldIndex(QStringLiteral("Reservation_visit"))).toLongLong()));
+}
+
 } // namespace ktv::writerules

@@ -17,5 +17,9 @@ namespace writerules {
 void check(Database &db, const TableDef &table, qint64 rowid, const QVector<QVariant> &values,
            const QVector<bool> &changed);
 
+// Throws StoreError saying why when the stored record may not be deleted: a reservation the party arrived
+// on, whose deposit the visit's payment counts.
+void checkDelete(const TableDef &table, const QVector<QVariant> &stored);
+
 } // namespace writerules
 } // namespace ktv
