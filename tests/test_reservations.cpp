@@ -1,6 +1,7 @@
 #include "stations.h"
 #include "storefixture.h"
 
+#include "store/journal.h"
 #include "store/reservations.h"
 #include "store/reservationtimes.h"
 #include "store/storedrecord.h"
@@ -271,6 +272,9 @@ void ReservationTest::depositCountedOnceAtPayment()
     s = checkout::takePayment(*f.db, booked, at(22, 5), false);
     QCOMPARE(charge::compareMoney(paid(booked), 110), 0);
     QCOMPARE(charge::compareMoney(s.change.value_or(0), 9.7), 0);
+    // The journal holds the cash kept once, and the deposit once, however often the payment was taken.
+    QCOMPARE(charge::compareMoney(journal::visitTotal(*f.db, booked, at(0), journal::paymentActions), 100.3), 0);
+    QCOMPARE(charge::compareMoney(journal::visitTotal(*f.db, booked, at(0), {reservations::depositAction}), 50), 0);
 
     bill(walkIn, 100, 100);
     checkout::takePayment(*f.db, walkIn, at(22));

@@ -5,6 +5,7 @@
 #include "store/database.h"
 #include "store/fieldvalue.h"
 #include "store/journal.h"
+#include "store/reservations.h"
 #include "store/storedrecord.h"
 #include "store/storeerror.h"
 #include "store/tables.h"
@@ -14,6 +15,16 @@
 #include <QSysInfo>
 
 namespace ktv::staff {
+
+namespace {
+
+// What the drawer should hold: the deposits the payments counted were put in at booking, not at this desk.
+ShiftCash drawerCash(const Shift &shift, double counted)
+{
+    return shiftCash(shift.cashFloat - shift.paidAhead, shift.cashKept, counted);
+}
+
+} // namespace
 
 std::optional<Shift> openShift(Database &db, const QString &staff)
 {
@@ -35,19 +46,24 @@ std::optional<Shift> openShift(Database &db, const QString &staff)
     s.station = station;
     s.opened = found->dateTime(QStringLiteral("Shift_opened"));
     s.cashFloat = found->number(QStringLiteral("Shift_float"));
-    QSqlQuery payments = db.run(QStringLiteral("SELECT Journal_amount FROM Journal WHERE Journal_time >= ? AND "
-                                               "Journal_staff = ? AND Journal_station = ? AND Journal_action IN "
-                                               "('收费', '抹零', '欠帐')"),
-                                {fieldvalue::dateTimeStorageForm(s.opened), staff, station});
-    while (payments.next())
-        s.cashKept << payments.value(0).toDouble();
-    s.expected = shiftCash(s.cashFloat, s.cashKept, 0).expected;
+    QSqlQuery payments = db.run(QStringLiteral("SELECT Journal_action, Journal_amount FROM Journal WHERE Journal_time >= ? "
+                                               "AND Journal_staff = ? AND Journal_station = ? AND Journal_action IN "
+                                               "(?, ?, ?, ?)"),
+                                {fieldvalue::dateTimeStorageForm(s.opened), staff, station, journal::paymentActions.at(0),
+                                 journal::paymentActions.at(1), journal::paymentActions.at(2), reservations::depositAction});
+    while (payments.next()) {
+        if (payments.value(0).toString() == reservations::depositAction)
+            s.paidAhead += payments.value(1).toDouble();
+        else
+            s.cashKept << payments.value(1).toDouble();
+    }
+    s.expected = drawerCash(s, 0).expected;
     return s;
 }
 
 void closeShift(Database &db, const Shift &shift, double counted, const QDateTime &now)
 {
-    const ShiftCash cash = shiftCash(shift.cashFloat, shift.cashKept, counted);
+    const ShiftCash cash = drawerCash(shift, counted);
     Transaction tx(db);
     std::optional<StoredRecord> record = StoredRecord::find(db, tables::shift(), QStringLiteral("Shift_id"), shift.id);
     if (!record || !record->isNull(QStringLiteral("Shift_closed")))
@@ -68,7 +84,7 @@ void closeShift(Database &db, const Shift &shift, double counted, const QDateTim
 
 QStringList slipLines(const Shift &shift, double counted, const QDateTime &now)
 {
-    const ShiftCash cash = shiftCash(shift.cashFloat, shift.cashKept, counted);
+    const ShiftCash cash = drawerCash(shift, counted);
     const auto money = [](double v) { return numberform::twoDecimals(v); };
     return {QStringLiteral("交班单"),
             QStringLiteral("员工:") + shift.staff,

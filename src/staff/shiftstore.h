@@ -22,7 +22,8 @@ struct Shift
     QDateTime opened;
     double cashFloat = 0;
     QList<double> cashKept; // of each payment the staff took at this station since the shift opened
-    double expected = 0;    // the float plus the cash kept
+    double paidAhead = 0;   // reservations' deposits those payments counted: taken at booking, not here
+    double expected = 0;    // the float plus the cash kept, less the deposits
 };
 
 // The shift of staff at this station that is still open, read as stored now; nothing when none is.

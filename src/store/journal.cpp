@@ -1,11 +1,13 @@
 #include "journal.h"
 
 #include "database.h"
+#include "fieldvalue.h"
 #include "storedrecord.h"
 #include "storeerror.h"
 #include "tables.h"
 
 #include <QDateTime>
+#include <QSqlQuery>
 #include <QSysInfo>
 
 namespace ktv::journal {
@@ -30,6 +32,25 @@ void record(Database &db, const Entry &entry, const QDateTime &now)
     put("Journal_after", entry.after ? QVariant(*entry.after) : QVariant());
     put("Journal_reason", entry.reason);
     StoredRecord::insert(db, tables::journal(), values);
+}
+
+double visitTotal(Database &db, qint64 visit, const QDateTime &since, const QStringList &actions)
+{
+    QStringList marks;
+    QVariantList binds{visit};
+    for (const QString &action : actions) {
+        marks << QStringLiteral("?");
+        binds << action;
+    }
+    QString sql = QStringLiteral("SELECT sum(Journal_amount) FROM Journal WHERE Journal_visit = ? AND Journal_action IN (%1)")
+                      .arg(marks.join(QLatin1Char(',')));
+    // A visit stored without its begin time (older data) is looked for in the whole journal.
+    if (since.isValid()) {
+        sql += QStringLiteral(" AND Journal_time >= ?");
+        binds << fieldvalue::toSql(tables::journal().field(QStringLiteral("Journal_time")), since);
+    }
+    QSqlQuery query = db.run(sql, binds);
+    return query.next() ? query.value(0).toDouble() : 0.0;
 }
 
 } // namespace ktv::journal

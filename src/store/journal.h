@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -28,6 +29,13 @@ struct Entry
 // Set to true on a cursor while it saves values the program filled in itself (a room's default price), not
 // values typed: such a price change asks nobody's authorisation, and its journal row says so.
 inline constexpr char programFillProperty[] = "ktvProgramFill";
+
+// The actions of a payment ("&5收费"): its row's amount is the cash it kept.
+inline const QStringList paymentActions{QStringLiteral("收费"), QStringLiteral("抹零"), QStringLiteral("欠帐")};
+
+// The sum of the amounts of the visit's rows of these actions written since (the visit's begin), read
+// through the journal's time index (the whole journal when since is not valid); 0 when there are none.
+double visitTotal(Database &db, qint64 visit, const QDateTime &since, const QStringList &actions);
 
 // Writes the row at now, naming this station and the staff logged in. Needs the caller's transaction.
 void record(Database &db, const Entry &entry, const QDateTime &now);

@@ -1,5 +1,7 @@
 #include "reservations.h"
 
+#include "journal.h"
+
 #include "database.h"
 #include "fieldvalue.h"
 #include "reservationtimes.h"
@@ -115,12 +117,7 @@ double depositOf(Database &db, qint64 visit)
 
 bool depositCounted(Database &db, qint64 visit, const QDateTime &since)
 {
-    // Through the journal's index on its time: only the rows written since the visit began are read.
-    QSqlQuery query = db.run(
-        QStringLiteral("SELECT 1 FROM Journal WHERE Journal_time >= ? AND Journal_visit = ? "
-                       "AND Journal_action = ? LIMIT 1"),
-        {fieldvalue::toSql(tables::journal().field(QStringLiteral("Journal_time")), since), visit, depositAction});
-    return query.next();
+    return journal::visitTotal(db, visit, since, {depositAction}) > 0;
 }
 
 } // namespace ktv::reservations

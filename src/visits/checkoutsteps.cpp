@@ -247,8 +247,11 @@ charge::Settlement takePayment(Database &db, qint64 serial, const QDateTime &now
     visit.set(kChange, s.change ? QVariant(*s.change) : QVariant());
     visit.set(kMark, s.mark);
     writeVisit(db, visit);
-    journal::Entry entry{plan.entry.action, serial, visit.text(kVisitRoom), plan.entry.amount, plan.entry.before,
-                         plan.entry.after};
+    // A payment taken again (more money typed after the first) keeps only what it adds: the rows of a
+    // visit add up to the cash its payments kept, however often "&5收费" was pressed.
+    const double keptBefore = journal::visitTotal(db, serial, visit.dateTime(kBegin), journal::paymentActions);
+    journal::Entry entry{plan.entry.action, serial, visit.text(kVisitRoom), plan.entry.amount - keptBefore,
+                         plan.entry.before, plan.entry.after};
     entry.authorised = authorisedBy;
     journal::record(db, entry, now);
     if (deposit > 0)
