@@ -3,6 +3,7 @@
 #include "commandwords.h"
 
 #include "clients/agentwire.h"
+#include "store/database.h"
 
 #include <QCommandLineParser>
 
@@ -16,6 +17,7 @@ const QString kOnRestart = QStringLiteral("on-restart");
 const QString kAllow = QStringLiteral("allow");
 const QString kIdle = QStringLiteral("idle");
 const QString kListen = QStringLiteral("listen");
+const QString kDatabase = QStringLiteral("database");
 
 // Four dotted parts, read as the cashier program reads Clients_ip: no short forms.
 std::optional<QHostAddress> address(const QString &text)
@@ -68,6 +70,10 @@ AgentOptions parseAgentOptions(const QStringList &arguments)
          QStringLiteral("ADDR[,ADDR...]")},
         {kIdle, QStringLiteral("Close a connection that has brought no command after this many seconds (10)."),
          QStringLiteral("SECONDS"), QStringLiteral("10")},
+        {kDatabase,
+         QStringLiteral("Keep this PC's record (address, host name, running or stopped) in the venue database on "
+                        "this server; the password comes from PGPASSWORD or the password file."),
+         QStringLiteral("postgresql://USER@HOST:PORT/DBNAME")},
     });
 
     AgentOptions options;
@@ -113,6 +119,14 @@ AgentOptions parseAgentOptions(const QStringList &arguments)
             return options;
         }
         settings.listen = *listen;
+    }
+    if (parser.isSet(kDatabase)) {
+        options.database = parser.value(kDatabase).trimmed();
+        if (!Database::isServerAddress(options.database)) {
+            options.error = QStringLiteral("--database: “%1” is no postgresql://USER@HOST:PORT/DBNAME address")
+                                .arg(options.database);
+            return options;
+        }
     }
     for (const QString &list : parser.values(kAllow)) {
         for (const QString &item : list.split(u',', Qt::SkipEmptyParts)) {

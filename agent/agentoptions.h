@@ -21,6 +21,7 @@ struct AgentSettings
 struct AgentOptions
 {
     AgentSettings settings;
+    QString database; // the venue database on a server where the agent keeps its PC's record; empty: none
     bool help = false;
     QString helpText;
     QString error; // what is wrong with the command line, for whoever started the agent

@@ -7,4 +7,6 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 
 "$top/tools/install-deps.sh" postgresql-15 postgresql-common libqt6sql6-psql
-exec pg_virtualenv -v 15 "$@"
+# A cluster in a temporary folder on a port of its own, so that several runs on one machine do not meet.
+port=$(( 20000 + RANDOM % 20000 ))
+exec pg_virtualenv -t -c "-p $port" -v 15 "$@"

@@ -236,6 +236,13 @@ std::unique_ptr<Database> Database::open(const QString &folder)
 
 void Database::verify(const QString &folder) { openValidated(folder); }
 
+std::unique_ptr<Database> Database::openTablesOnServer(const QString &address, const QList<const TableDef *> &tables)
+{
+    std::unique_ptr<Database> db = connectServer(address);
+    db->checkTables(tables);
+    return db;
+}
+
 std::unique_ptr<Database> Database::create(const QString &folder, const Fill &fill)
 {
     if (isServerAddress(folder)) {
@@ -333,7 +340,14 @@ void Database::validate()
         throw StoreError(QStringLiteral("%1 %2 不是本程序的数据库").arg(what, file));
 
     m_foundVersion = found;
-    for (const TableDef *table : tables::inVersion(found)) {
+    checkTables(tables::inVersion(found));
+}
+
+void Database::checkTables(const QList<const TableDef *> &tables)
+{
+    const bool server = m_dialect.isServer();
+    const QString file = server ? shownAddress(QUrl(m_location)) : QDir::toNativeSeparators(m_file);
+    for (const TableDef *table : tables) {
         const QSqlRecord rec = connection().record(server ? table->name.toLower() : table->name);
         if (rec.isEmpty())
             throw StoreError(QStringLiteral("数据库中缺少表 %1（%2）").arg(table->name, table->fileName));

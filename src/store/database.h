@@ -36,6 +36,9 @@ public:
     // StoreError naming what is wrong. Reads only the header, the schema and the ends of each table, so that
     // it costs the same on any size of history; the whole file is read by checkDatabaseFile (integritycheck.h).
     static std::unique_ptr<Database> open(const QString &where);
+    // A database on a server, for a program that may read and write these tables alone (a room PC's agent,
+    // under a role granted nothing else): checks only their fields, and listens to no other station.
+    static std::unique_ptr<Database> openTablesOnServer(const QString &address, const QList<const TableDef *> &tables);
     // The same refusals as open, changing nothing: for checking a data folder.
     static void verify(const QString &where);
     // Creates a new, empty venue database in a folder (made if missing), refusing to overwrite one; or in an
@@ -107,6 +110,7 @@ private:
     void openServer();
     void reconnectIfLost();
     void validate();
+    void checkTables(const QList<const TableDef *> &tables);
     void createSchema(const Fill &fill = {});
     void createTable(const TableDef &table);
 
