@@ -42,7 +42,10 @@ CopyProgress progressTo(QTextStream &err)
     };
 }
 
-QString money(double sum) { return QString::number(sum, 'f', 4); }
+QString money(double sum)
+{
+    return QString::number(sum, 'f', 4);
+}
 
 // One line per table: its name, rows on each side, money sums on each side. Answers whether all agree.
 bool printTallies(const QList<TableTally> &tallies, QTextStream &out, QTextStream &err)
@@ -66,14 +69,16 @@ bool printTallies(const QList<TableTally> &tallies, QTextStream &out, QTextStrea
 void refuseUpgradeNeeded(const Database &db, const QString &where)
 {
     if (db.needsUpgrade())
-        throw StoreError(QStringLiteral("数据库 %1 来自较早的版本：请先启动一次程序，让它升级数据库").arg(shown(where)));
+        throw StoreError(
+            QStringLiteral("数据库 %1 来自较早的版本：请先启动一次程序，让它升级数据库").arg(shown(where)));
 }
 
 std::unique_ptr<FolderLock> holdFolder(const QString &folder)
 {
     std::unique_ptr<FolderLock> lock = FolderLock::tryHold(folder);
     if (!lock)
-        throw StoreError(QStringLiteral("程序正在使用数据文件夹 %1，请先退出程序").arg(QDir::toNativeSeparators(folder)));
+        throw StoreError(
+            QStringLiteral("程序正在使用数据文件夹 %1，请先退出程序").arg(QDir::toNativeSeparators(folder)));
     return lock;
 }
 

@@ -91,8 +91,9 @@ qint64 copyTable(Database &source, Database &target, const TableDef &table, qint
                                         .arg(key, fields.join(QStringLiteral(", ")), table.name)
                                         .arg(kBatch));
     const QStringList marks(fields.size(), QStringLiteral("?"));
-    QSqlQuery write = target.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                         .arg(table.name, fields.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
+    QSqlQuery write =
+        target.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                           .arg(table.name, fields.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
     const int serial = table.autoIncField().isEmpty() ? -1 : table.fieldIndex(table.autoIncField());
     qint64 highest = 0;
     qint64 from = std::numeric_limits<qint32>::min(); // below every key, and a value either engine binds
@@ -152,10 +153,11 @@ QList<TableTally> copyVenue(Database &source, Database &target, const CopyProgre
         tallies[i].targetRows = copied.rows;
         tallies[i].targetMoney = copied.money;
         if (copied.rows != tallies[i].sourceRows)
-            throw StoreError(QStringLiteral("复制后 %1 的记录数不一致：原有 %2 条，复制后 %3 条；没有保存任何复制的记录")
-                                 .arg(table.fileName)
-                                 .arg(tallies[i].sourceRows)
-                                 .arg(copied.rows));
+            throw StoreError(
+                QStringLiteral("复制后 %1 的记录数不一致：原有 %2 条，复制后 %3 条；没有保存任何复制的记录")
+                    .arg(table.fileName)
+                    .arg(tallies[i].sourceRows)
+                    .arg(copied.rows));
     }
     return tallies;
 }

@@ -14,7 +14,10 @@ namespace {
 
 const QString kUrlKey = QStringLiteral("database/url");
 
-QString shown(const QString &path) { return QDir::toNativeSeparators(path); }
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
 
 // Whatever the address is, it is refused before anything connects: a password must not sit in a file that
 // the backups folder's neighbours can read.
@@ -32,7 +35,10 @@ QString addressProblem(const QString &address)
 
 } // namespace
 
-QString venueIniPath(const QString &folder) { return QDir(folder).filePath(QStringLiteral("ktv.ini")); }
+QString venueIniPath(const QString &folder)
+{
+    return QDir(folder).filePath(QStringLiteral("ktv.ini"));
+}
 
 VenueLocation locateVenue(const QString &folder, const QString &databaseOverride)
 {
@@ -47,9 +53,9 @@ VenueLocation locateVenue(const QString &folder, const QString &databaseOverride
         throw StoreError(QStringLiteral("无法读取设置文件 %1：文件格式不对").arg(shown(ini)));
     const QVariant stored = settings.value(kUrlKey);
     // An address with a comma comes back as a list; it is still one address.
-    const QString address = (stored.typeId() == QMetaType::QStringList ? stored.toStringList().join(QLatin1Char(','))
-                                                                        : stored.toString())
-                                .trimmed();
+    const QString address =
+        (stored.typeId() == QMetaType::QStringList ? stored.toStringList().join(QLatin1Char(',')) : stored.toString())
+            .trimmed();
     if (address.isEmpty())
         return venue; // a ktv.ini of settings only
     const QString problem = addressProblem(address);
@@ -69,8 +75,8 @@ void checkVenueIniWritable(const QString &folder, const QString &address)
         throw StoreError(QStringLiteral("设置文件已存在，不会覆盖：%1").arg(shown(ini)));
     const QString file = Database::fileNameIn(folder);
     if (QFileInfo::exists(file))
-        throw StoreError(QStringLiteral("数据文件夹 %1 中已有数据库文件 %2：请另选一个文件夹")
-                             .arg(shown(folder), shown(file)));
+        throw StoreError(
+            QStringLiteral("数据文件夹 %1 中已有数据库文件 %2：请另选一个文件夹").arg(shown(folder), shown(file)));
 }
 
 void writeVenueIni(const QString &folder, const QString &address)
