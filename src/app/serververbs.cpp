@@ -47,23 +47,27 @@ QString money(double sum)
     return QString::number(sum, 'f', 4);
 }
 
-// One line per table: its name, rows on each side, money sums on each side. Answers whether all agree.
-bool printTallies(const QList<TableTally> &tallies, QTextStream &out, QTextStream &err)
+// One line per table: its name, rows on each side, money sums on each side; then the copy is refused, before
+// anything of it is kept, when a table's rows or money differ (at 1/10 000).
+CopyCheck printedAndAlike(QTextStream &out)
 {
-    bool alike = true;
-    for (const TableTally &t : tallies) {
-        const bool same = t.sourceRows == t.targetRows && charge::compareMoney(t.sourceMoney, t.targetMoney) == 0;
-        out << QStringLiteral("%1  记录 %2 / %3  金额合计 %4 / %5%6")
-                   .arg(t.table)
-                   .arg(t.sourceRows)
-                   .arg(t.targetRows)
-                   .arg(money(t.sourceMoney), money(t.targetMoney), same ? QString() : QStringLiteral("  不一致"))
-            << Qt::endl;
-        alike = alike && same;
-    }
-    if (!alike)
-        err << QStringLiteral("ktv: 复制前后的记录数或金额合计不一致，见上面标着“不一致”的表") << Qt::endl;
-    return alike;
+    return [&out](const QList<TableTally> &tallies) {
+        QStringList differing;
+        for (const TableTally &t : tallies) {
+            const bool same = t.sourceRows == t.targetRows && charge::compareMoney(t.sourceMoney, t.targetMoney) == 0;
+            out << QStringLiteral("%1  记录 %2 / %3  金额合计 %4 / %5%6")
+                       .arg(t.table)
+                       .arg(t.sourceRows)
+                       .arg(t.targetRows)
+                       .arg(money(t.sourceMoney), money(t.targetMoney), same ? QString() : QStringLiteral("  不一致"))
+                << Qt::endl;
+            if (!same)
+                differing << t.table;
+        }
+        if (!differing.isEmpty())
+            throw StoreError(QStringLiteral("复制前后 %1 的记录数或金额合计不一致，没有保存任何复制的记录")
+                                 .arg(differing.join(QStringLiteral("、"))));
+    };
 }
 
 void refuseUpgradeNeeded(const Database &db, const QString &where)
@@ -88,14 +92,11 @@ int copyToVerb(const VenueLocation &venue, const QString &to, QTextStream &out, 
 {
     try {
         const std::unique_ptr<Database> source = Database::open(venue.where());
-        QList<TableTally> tallies;
-        if (Database::isServerAddress(to)) {
-            Database::create(to, [&](Database &target) { tallies = copyVenue(*source, target, progressTo(err)); });
-        } else {
-            tallies = copyToFile(*source, reserveCopy(to), progressTo(err));
-        }
-        if (!printTallies(tallies, out, err))
-            return 1;
+        if (Database::isServerAddress(to))
+            Database::create(
+                to, [&](Database &target) { copyVenue(*source, target, progressTo(err), printedAndAlike(out)); });
+        else
+            copyToFile(*source, reserveCopy(to), progressTo(err), printedAndAlike(out));
         out << QStringLiteral("ktv: 已把 %1 复制到 %2").arg(shown(venue.where()), shown(to)) << Qt::endl;
         return 0;
     } catch (const StoreError &e) {
@@ -132,14 +133,12 @@ int serverRestoreVerb(const VenueLocation &venue, const QString &file, const Clo
         out << QStringLiteral("ktv: 恢复会替换服务器上的全部数据：其他收银台上的程序请先退出") << Qt::endl;
         const CopyTarget keep = reserveBackup(venue.folder, BackupKind::BeforeRestore, clock.now());
         copyToFile(*server, keep, progressTo(err));
-        QList<TableTally> tallies;
         {
             Transaction tx(*server);
             emptyVenue(*server);
-            tallies = copyVenue(*backup, *server, progressTo(err));
+            copyVenue(*backup, *server, progressTo(err), printedAndAlike(out));
             tx.commit();
         }
-        printTallies(tallies, out, err);
         out << "ktv: restored " << QDir::toNativeSeparators(file) << " into " << shown(venue.where()) << Qt::endl;
         out << "ktv: the database it replaced is kept as " << QDir::toNativeSeparators(keep.finalPath) << Qt::endl;
         return 0;

@@ -123,7 +123,7 @@ qint64 copyTable(Database &source, Database &target, const TableDef &table, qint
 
 } // namespace
 
-QList<TableTally> copyVenue(Database &source, Database &target, const CopyProgress &progress)
+QList<TableTally> copyVenue(Database &source, Database &target, const CopyProgress &progress, const CopyCheck &check)
 {
     if (source.needsUpgrade())
         throw StoreError(QStringLiteral("数据库 %1 来自较早的版本：请先启动一次程序，让它升级数据库，再复制")
@@ -159,6 +159,8 @@ QList<TableTally> copyVenue(Database &source, Database &target, const CopyProgre
                     .arg(tallies[i].sourceRows)
                     .arg(copied.rows));
     }
+    if (check)
+        check(tallies);
     return tallies;
 }
 
@@ -172,13 +174,14 @@ void emptyVenue(Database &target)
     }
 }
 
-QList<TableTally> copyToFile(Database &source, const CopyTarget &target, const CopyProgress &progress)
+QList<TableTally> copyToFile(Database &source, const CopyTarget &target, const CopyProgress &progress,
+                             const CopyCheck &check)
 {
     QList<TableTally> tallies;
     writeCopy(
         target,
         [&](const QString &partPath) {
-            Database::createFile(partPath, [&](Database &copy) { tallies = copyVenue(source, copy, progress); });
+            Database::createFile(partPath, [&](Database &copy) { tallies = copyVenue(source, copy, progress, check); });
         },
         QStringLiteral("数据库 %1").arg(shownSource(source)));
     return tallies;
