@@ -374,6 +374,20 @@ void CopyTest::serverBackupRestoresToEitherEngine()
         newVisit(*db);
     }
     const QStringList changed = contentsOf(f.server->address());
+    // A file that is no whole venue database is refused before the server is touched, and nothing is kept.
+    const QString notADatabase = f.dir.filePath(QStringLiteral("notes.db"));
+    {
+        QFile notes(notADatabase);
+        QVERIFY(notes.open(QIODevice::WriteOnly));
+        notes.write(QByteArray(8192, 'x'));
+    }
+    const ProgramRun refused = ktvWith(station + QStringList{QStringLiteral("--restore"), notADatabase});
+    QCOMPARE(refused.code, 1);
+    QVERIFY2(refused.err.contains(QStringLiteral("不能从该文件恢复")), qPrintable(refused.err));
+    QCOMPARE(contentsOf(f.server->address()), changed);
+    QVERIFY(
+        QDir(f.middleFolder() + QStringLiteral("/backups")).entryList({QStringLiteral("before-restore-*")}).isEmpty());
+
     const ProgramRun restored = ktvWith(station + QStringList{QStringLiteral("--restore"), file});
     QVERIFY2(restored.code == 0, qPrintable(restored.err));
     QVERIFY(restored.out.contains(QStringLiteral("其他收银台")));
