@@ -12,6 +12,7 @@
 #include "store/integritycheck.h"
 #include "store/storeerror.h"
 #include "support/scripted.h"
+#include "visits/checkoutsteps.h"
 #include "visits/formcallpear.h"
 #include "visits/formcloseroomandpay.h"
 #include "visits/formopenroom.h"
@@ -28,8 +29,11 @@
 #include <QTemporaryDir>
 #include <QWindow>
 
+#include <QDateTime>
+
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -87,14 +91,18 @@ template <typename Step> qint64 timed(Step step)
     return timer.nsecsElapsed();
 }
 
-int startOnce(const QString &folder)
+int startOnce(const QString &location)
 {
+    // A venue on a server is started from an empty data folder of its own, as a station's would be.
+    const bool onServer = Database::isServerAddress(location);
+    QTemporaryDir stationFolder;
+    const QString folder = onServer ? stationFolder.path() : location;
     TestPlatform services;
     std::unique_ptr<Program> program;
     qint64 read = 0;
     const qint64 shown = timed([&] {
         read = bytesReadSoFar();
-        program = startProgram(folder, services.platform());
+        program = startProgram(folder, services.platform(), nullptr, onServer ? location : QString());
         // Before the event loop runs: the full check has not started reading yet.
         read = bytesReadSoFar() - read;
         if (program)
@@ -104,15 +112,17 @@ int startOnce(const QString &folder)
         return 1;
     put("shown", shown);
     put("read", read);
-    put("check", timed([&] { waitForCheck(*program->check); }));
-    put("damaged", program->check->state() == BackgroundCheck::State::Ok ? 0 : 1);
+    if (program->check) {
+        put("check", timed([&] { waitForCheck(*program->check); }));
+        put("damaged", program->check->state() == BackgroundCheck::State::Ok ? 0 : 1);
+    }
     put("errors", services.dialogs.errors().size());
     put("peak", peakResidentBytes());
 
     // The parts of a start apart, now that the file is in the cache: the database's own checks, the six
     // shared cursors, and the cursors the three long-lived screens open.
     std::unique_ptr<Database> db;
-    put("open", timed([&] { db = Database::open(folder); }));
+    put("open", timed([&] { db = Database::open(location); }));
     std::unique_ptr<TDataModule1> data;
     put("sharedCursors", timed([&] { data = std::make_unique<TDataModule1>(*db, services.clock); }));
     put("tidying", timed([&] { tidyMembers(*data->TableCustomers, services.clock.now()); }));
@@ -158,6 +168,39 @@ int clearOnce(const QString &venue)
                     scalar(*program->db, QStringLiteral("SELECT count(*) FROM Callpear")));
     put("errors", services.dialogs.errors().size());
     put("peak", peakResidentBytes());
+    return 0;
+}
+
+// The statements each check-out step sends, on the oldest visit not checked out: what a step costs does not
+// depend on the engine's speed or the machine's load. A venue in a folder is worked on a copy.
+int stepsOnce(const QString &location)
+{
+    QTemporaryDir scratch;
+    QString where = location;
+    if (!Database::isServerAddress(location)) {
+        if (!scratch.isValid() || !QFile::copy(Database::fileNameIn(location), Database::fileNameIn(scratch.path())))
+            return 1;
+        where = scratch.path();
+    }
+    std::unique_ptr<Database> db = Database::open(where);
+    const qint64 serial = scalar(*db, QStringLiteral("SELECT min(Openroom_Lishui) FROM Openroom WHERE Openroom_endtime IS NULL"));
+    if (serial < 0)
+        return 1;
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto count = [&db](const char *key, const std::function<void()> &step) {
+        const quint64 before = db->statementsSent();
+        step();
+        put(key, qint64(db->statementsSent() - before));
+    };
+    count("checkOut", [&] { checkout::checkOut(*db, serial, now); });
+    count("usedTime", [&] { checkout::computeUsedTime(*db, serial); });
+    count("roomCharge", [&] { checkout::computeRoomCharge(*db, serial); });
+    count("drinks", [&] { checkout::computeDrinks(*db, serial); });
+    db->run(QStringLiteral("UPDATE Openroom SET Openroom_shifu = 100000 WHERE Openroom_Lishui = ?"), {serial});
+    count("needsManager", [&] { checkout::paymentNeedingManager(*db, serial); });
+    count("payment", [&] { checkout::takePayment(*db, serial, now); });
+    count("lastVisit", [&] { checkout::stampLastVisit(*db, serial); });
+    count("accumulate", [&] { checkout::accumulate(*db, serial); });
     return 0;
 }
 
@@ -242,7 +285,7 @@ int runChildMode(int argc, char *argv[])
     QString mode, folder;
     for (int i = 1; i + 1 < argc; ++i) {
         const QString a = QString::fromLocal8Bit(argv[i]);
-        if (a == QLatin1String("--start") || a == QLatin1String("--clear")) {
+        if (a == QLatin1String("--start") || a == QLatin1String("--clear") || a == QLatin1String("--steps")) {
             mode = a;
             folder = QString::fromLocal8Bit(argv[i + 1]);
         }
@@ -256,7 +299,9 @@ int runChildMode(int argc, char *argv[])
     if (!work.isValid() || !enterWorkingFolder(work))
         return 1;
     try {
-        const int code = mode == QLatin1String("--start") ? startOnce(folder) : clearOnce(folder);
+        const int code = mode == QLatin1String("--start")   ? startOnce(folder)
+                         : mode == QLatin1String("--steps") ? stepsOnce(folder)
+                                                            : clearOnce(folder);
         std::fflush(stdout);
         return code;
     } catch (const StoreError &e) {
@@ -358,6 +403,68 @@ bool measureStartAndClear(const QString &smallFolder, const QString &largeFolder
            QStringLiteral("%1 ms").arg(ms(clearing)));
     target(QStringLiteral("no damage reported on the generated databases"),
            worst(small, QStringLiteral("damaged")) == 0 && worst(large, QStringLiteral("damaged")) == 0, QString());
+    return met;
+}
+
+bool measureServerStart(const QString &smallUrl, const QString &largeUrl, int repeat)
+{
+    const int runs = std::clamp(repeat, 1, 5);
+    say(QString());
+    say(QStringLiteral("Starting the program on the server's venues (%1 warm runs after one to warm up) ...").arg(runs));
+    Runs small, large;
+    if (!collect(small, "--start", smallUrl, 1, false) || !collect(large, "--start", largeUrl, 1, false))
+        return false;
+    small.clear();
+    large.clear();
+    if (!collect(small, "--start", smallUrl, runs, false) || !collect(large, "--start", largeUrl, runs, false))
+        return false;
+    say(row(QStringLiteral("start-up on the server (ms)"), {QStringLiteral("1k"), QStringLiteral("1M"), QStringLiteral("ratio")}));
+    const auto line = [&](const QString &label, const QString &key) {
+        const qint64 a = best(small, key);
+        const qint64 b = best(large, key);
+        say(row(label, {ms(a), ms(b), QString::number(double(b) / double(std::max<qint64>(1, a)), 'f', 2)}));
+    };
+    line(QStringLiteral("to a shown main window, warm, best"), QStringLiteral("shown"));
+    line(QStringLiteral("  of which Database::open (warm, best)"), QStringLiteral("open"));
+    line(QStringLiteral("  of which the three screens' cursors (warm, best)"), QStringLiteral("screenCursors"));
+    say(row(QStringLiteral("peak memory of a start (MB, worst run)"),
+            {mb(worst(small, QStringLiteral("peak"))), mb(worst(large, QStringLiteral("peak")))}));
+    const double ratio = double(best(large, QStringLiteral("shown"))) /
+                         double(std::max<qint64>(1, best(small, QStringLiteral("shown"))));
+    const bool met = ratio <= 2.0;
+    say(QStringLiteral("start-up on the server at 1M <= 2x its cost at 1k (warm, best)").leftJustified(60) +
+        QStringLiteral("%1x").arg(ratio, 0, 'f', 2).leftJustified(16) + (met ? QStringLiteral("PASS") : QStringLiteral("MISS")));
+    return met;
+}
+
+bool measureStepStatements(const QList<QPair<QString, QString>> &venues)
+{
+    const char *const steps[] = {"checkOut", "usedTime", "roomCharge", "drinks", "needsManager", "payment",
+                                 "lastVisit", "accumulate"};
+    say(QString());
+    QStringList names;
+    for (const auto &venue : venues)
+        names << venue.first;
+    say(row(QStringLiteral("statements sent by each check-out step"), names));
+    QList<Figures> figures;
+    for (const auto &venue : venues) {
+        const std::optional<Figures> f = inChild("--steps", venue.second);
+        if (!f)
+            return false;
+        figures << *f;
+    }
+    bool met = true;
+    for (const char *step : steps) {
+        QStringList cells;
+        for (const Figures &f : figures) {
+            const qint64 n = f.value(QLatin1String(step), -1);
+            met = met && n >= 0 && n <= 20;
+            cells << QString::number(n);
+        }
+        say(row(QStringLiteral("  %1").arg(QLatin1String(step)), cells));
+    }
+    say(QStringLiteral("every check-out step within 20 statements").leftJustified(76) +
+        (met ? QStringLiteral("PASS") : QStringLiteral("MISS")));
     return met;
 }
 

@@ -691,6 +691,10 @@ void BackupTest::windowBacksUpAndRestoresAtExit()
              qPrintable(f.services.dialogs.all().last().text));
     QCOMPARE(column(Database::fileNameIn(f.folder()), QStringLiteral("SELECT Customers_id FROM Customers")),
              QStringList{QStringLiteral("001")});
+    // The restored database says who restored it, from which file.
+    QCOMPARE(column(Database::fileNameIn(f.folder()),
+                    QStringLiteral("SELECT Journal_action || '/' || Journal_reason FROM Journal")),
+             QStringList{QStringLiteral("恢复备份/") + QFileInfo(manual).fileName()});
     const BackupFile kept = listBackups(f.folder()).first();
     QCOMPARE(kept.kind, BackupKind::BeforeRestore);
     QCOMPARE(column(kept.path, QStringLiteral("SELECT COUNT(*) FROM Customers")), QStringList{QStringLiteral("2")});

@@ -5,6 +5,9 @@
 #include "catalogue/formpear.h"
 #include "catalogue/formroomview.h"
 #include "catalogue/roomfees.h"
+#include "staff/formauthorise.h"
+#include "staff/priceedits.h"
+#include "staff/staffstore.h"
 #include "store/storeerror.h"
 #include "visits/formcallpear.h"
 #include "widgets/dbedit.h"
@@ -18,6 +21,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+
+#include <memory>
 
 using namespace ktv;
 
@@ -104,6 +109,34 @@ QString openedBy(TFormMain &main, const QString &entry, bool *maximised)
     return opened;
 }
 
+// Answers the authorisation asked next with each number and password in turn, then cancels it if it is
+// still open. Says once it ran whether it was asked at all.
+struct AuthorisationAnswer
+{
+    bool ran = false;
+    bool asked = false;
+};
+std::shared_ptr<AuthorisationAnswer> authoriseWith(const QList<std::pair<QString, QString>> &tries)
+{
+    auto answer = std::make_shared<AuthorisationAnswer>();
+    QTimer::singleShot(0, [tries, answer] {
+        answer->ran = true;
+        auto *ask = qobject_cast<TFormAuthorise *>(QApplication::activeModalWidget());
+        if (!ask)
+            return;
+        answer->asked = true;
+        for (const auto &[id, password] : tries) {
+            ask->EditStaffId()->setText(id);
+            ask->EditPassword()->setText(password);
+            ask->BitBtnOK()->click();
+            if (!ask->isVisible())
+                return;
+        }
+        ask->BitBtnCancel()->click();
+    });
+    return answer;
+}
+
 } // namespace
 
 class CatalogueTest : public QObject
@@ -127,6 +160,8 @@ private slots:
 
     void drinkPriceReachesOnlyNewOrderLines();
     void longDrinksCodeAndDeletedDrink();
+    void cashierChangingADrinkPriceNeedsAManager();
+    void priceChangesOfRoomsAndMembers();
 
     void menuEntriesOpenTheirScreens();
 };
@@ -440,6 +475,101 @@ void CatalogueTest::longDrinksCodeAndDeletedDrink()
     QCOMPARE(stored(f, QStringLiteral("SELECT Pear_id || '/' || Pear_price FROM Callpear")).toString(),
              QStringLiteral("ABCDE/8.0"));
     QVERIFY(f.services.dialogs.errors().isEmpty());
+}
+
+// A cashier types 12.50 over a drink's 10: a manager is asked at once. Cancelled, nothing is stored and the
+// typed price stays on screen; a cashier cannot authorise it; the manager's password stores the price and
+// one "修改价格" row naming the cashier, the manager, the drink and both prices.
+void CatalogueTest::cashierChangingADrinkPriceNeedsAManager()
+{
+    AppFixture f;
+    f.addRecord(tables::pear(), {{QStringLiteral("Pear_bm"), QStringLiteral("P01")},
+                                 {QStringLiteral("Pear_name"), QStringLiteral("啤酒")},
+                                 {QStringLiteral("Pear_price"), 10.0}});
+    f.start();
+    const QDateTime now = f.services.clock.now();
+    staff::add(*f.db, QStringLiteral("C01"), QStringLiteral("收银甲"), QStringLiteral("收银员"), QStringLiteral("c"), now);
+    staff::add(*f.db, QStringLiteral("M01"), QStringLiteral("经理乙"), QStringLiteral("经理"), QStringLiteral("m"), now);
+    f.program->db->setStaff(QStringLiteral("C01"));
+    const auto priceRows = [&f] {
+        return stored(f, QStringLiteral("SELECT count(*) FROM Journal WHERE Journal_action = ?"), {QStringLiteral("修改价格")})
+            .toInt();
+    };
+
+    TFormPear drinks(f.data(), f.services.platform());
+    showActive(drinks);
+    DBEdit *price = drinks.findChildren<DBEdit *>().at(2);
+    typeInto(price, QStringLiteral("12.5"));
+    auto answer = authoriseWith({});
+    press(drinks, NavButton::Post);
+    QVERIFY(answer->asked);
+    QCOMPARE(stored(f, QStringLiteral("SELECT Pear_price FROM Pear")).toDouble(), 10.0);
+    QCOMPARE(priceRows(), 0);
+    QVERIFY(f.data().TablePear->isEditing());
+    QCOMPARE(price->lineEdit()->text().toDouble(), 12.5);
+
+    answer = authoriseWith({{QStringLiteral("C01"), QStringLiteral("c")}, {QStringLiteral("M01"), QStringLiteral("m")}});
+    press(drinks, NavButton::Post);
+    QVERIFY(answer->asked);
+    QCOMPARE(stored(f, QStringLiteral("SELECT Pear_price FROM Pear")).toDouble(), 12.5);
+    QCOMPARE(priceRows(), 1);
+    QSqlQuery row = f.db->run(QStringLiteral("SELECT Journal_staff, Journal_authorised, Journal_before, Journal_after, "
+                                             "Journal_reason FROM Journal WHERE Journal_action = ?"),
+                              {QStringLiteral("修改价格")});
+    QVERIFY(row.next());
+    QCOMPARE(row.value(0).toString(), QStringLiteral("C01"));
+    QCOMPARE(row.value(1).toString(), QStringLiteral("M01"));
+    QCOMPARE(row.value(2).toDouble(), 10.0);
+    QCOMPARE(row.value(3).toDouble(), 12.5);
+    QCOMPARE(row.value(4).toString(), QStringLiteral("酒水 P01 价格"));
+    row.finish();
+
+    // A save that leaves the price as it was, to the cent, asks nobody and journals nothing.
+    press(drinks, NavButton::Edit);
+    typeInto(drinks.findChildren<DBEdit *>().at(1), QStringLiteral("生啤"));
+    typeInto(price, QStringLiteral("12.50"));
+    answer = authoriseWith({});
+    press(drinks, NavButton::Post);
+    QTRY_VERIFY(answer->ran);
+    QVERIFY(!answer->asked);
+    QCOMPARE(stored(f, QStringLiteral("SELECT Pear_name FROM Pear")).toString(), QStringLiteral("生啤"));
+    QCOMPARE(priceRows(), 1);
+    QVERIFY(f.services.dialogs.errors().isEmpty());
+}
+
+// What counts as a price change: a time band's start, named with both times; not a member's rate written
+// another way for "no discount" (empty, 0 or 1), which check-out stores as 1 on any save of the member.
+void CatalogueTest::priceChangesOfRoomsAndMembers()
+{
+    StoreFixture f;
+    f.addRoom(QStringLiteral("101"));
+    f.addMember(QStringLiteral("001"), QStringLiteral("甲"));
+    Cursor room(*f.db, tables::room());
+    room.open();
+    room.edit();
+    room.setValue(QStringLiteral("Room_beizhu"), QStringLiteral("新"));
+    QVERIFY(staff::priceChanges(room).isEmpty());
+    room.setValue(QStringLiteral("Room_begintime1"), QTime(18, 0));
+    const QList<journal::Entry> band = staff::priceChanges(room);
+    QCOMPARE(band.size(), 1);
+    QCOMPARE(band[0].reason, QStringLiteral("房间 101 时段1开始 空→18:00"));
+    QCOMPARE(band[0].room, QStringLiteral("101"));
+    QVERIFY(!band[0].before && !band[0].after);
+
+    Cursor member(*f.db, tables::customers());
+    member.open();
+    member.edit();
+    member.setValue(QStringLiteral("Customers_zkl"), 1.0);
+    QVERIFY(staff::priceChanges(member).isEmpty());
+    member.setValue(QStringLiteral("Customers_zkl"), 0.85);
+    const QList<journal::Entry> rate = staff::priceChanges(member);
+    QCOMPARE(rate.size(), 1);
+    QCOMPARE(rate[0].reason, QStringLiteral("会员 001 折扣率"));
+    QCOMPARE(*rate[0].after, 0.85);
+    member.cancel();
+    member.insert();
+    member.setValue(QStringLiteral("Customers_id"), QStringLiteral("002"));
+    QVERIFY(staff::priceChanges(member).isEmpty());
 }
 
 void CatalogueTest::menuEntriesOpenTheirScreens()

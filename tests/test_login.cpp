@@ -7,6 +7,9 @@
 #include "staff/formhandover.h"
 #include "staff/formjournal.h"
 #include "staff/formlogin.h"
+#include "staff/formstaff.h"
+#include "staff/password.h"
+#include "staff/shiftstore.h"
 #include "store/journal.h"
 #include "visits/checkoutsteps.h"
 #include "visits/formcallpear.h"
@@ -74,6 +77,8 @@ private slots:
     void handOverCountsTheDrawerAndAsksForALogInAgain();
     void removingAStoredDrinkNeedsAManagerAndAReason();
     void journalWindowFiltersAndExports();
+    void staffScreenKeepsAnActiveAdministrator();
+    void shiftLeftOpenIsHandedOverAtTheNextLogIn();
 };
 
 void LoginTest::venueWithoutStaffStartsAsBefore()
@@ -384,6 +389,159 @@ void LoginTest::journalWindowFiltersAndExports()
     QCOMPARE(lines.size(), 2);
     QVERIFY(lines[0].startsWith(QStringLiteral("time,station,staff")));
     QVERIFY(lines[1].contains(QStringLiteral(",C01,,收费,1,101,10,")));
+}
+
+// While nobody is set up the screen opens with the fixed password; the first member must be an administrator,
+// and the last active administrator can be neither deactivated nor demoted. Once staff are set up, someone
+// who is no administrator is asked for one, and cancelling keeps the screen shut.
+void LoginTest::staffScreenKeepsAnActiveAdministrator()
+{
+    AppFixture f;
+    TFormMain &main = f.start();
+    QStringList opened;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&opened] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        opened << modal->objectName();
+        if (auto *ask = qobject_cast<TFormAuthorise *>(modal))
+            ask->BitBtnCancel()->click();
+        else
+            modal->close();
+    });
+    watch.start(0);
+    f.services.dialogs.answerText(QStringLiteral("RoomKeeper"));
+    main.menuEntry(QStringLiteral("StaffSet"))->trigger();
+    QCOMPARE(opened, QStringList{QStringLiteral("FormStaff")});
+    watch.stop();
+
+    TFormStaff screen(*f.program->db, f.services.platform(), QString());
+    Cursor &staff = *screen.TableStaff();
+    const auto save = [&staff]() -> QString {
+        try {
+            staff.post();
+        } catch (const Refused &e) {
+            return e.message();
+        }
+        return QStringLiteral("saved");
+    };
+    const auto setPassword = [&f, &screen](const QString &password) {
+        f.services.dialogs.answerText(password);
+        f.services.dialogs.answerText(password);
+        screen.BitBtnPassword()->click();
+    };
+    staff.insert();
+    staff.setValue(QStringLiteral("Staff_id"), QStringLiteral("C01"));
+    staff.setValue(QStringLiteral("Staff_name"), QStringLiteral("收银甲"));
+    QVERIFY(save().contains(QStringLiteral("请先为新员工 C01 设置密码")));
+    setPassword(QStringLiteral("c1"));
+    QVERIFY2(save().contains(QStringLiteral("还没有在职的管理员")), qPrintable(f.services.dialogs.all().last().text));
+    QCOMPARE(f.count(QStringLiteral("Staff")), 0);
+    staff.setValue(QStringLiteral("Staff_id"), QStringLiteral("A01"));
+    staff.setValue(QStringLiteral("Staff_name"), QStringLiteral("管理丙"));
+    staff.setValue(QStringLiteral("Staff_role"), QStringLiteral("管理员"));
+    QCOMPARE(save(), QStringLiteral("saved"));
+    const std::optional<staff::Member> first = staff::find(*f.db, QStringLiteral("A01"));
+    QVERIFY(first && first->active);
+    QVERIFY(!first->passwordHash.contains(QStringLiteral("c1")) && staff::checkPassword(QStringLiteral("c1"), first->passwordHash));
+
+    for (const auto &[field, value] : {std::pair{QStringLiteral("Staff_active"), tables::no},
+                                       std::pair{QStringLiteral("Staff_role"), QStringLiteral("经理")}}) {
+        staff.edit();
+        staff.setValue(field, value);
+        QVERIFY(save().contains(QStringLiteral("A01 管理丙 是最后一名在职的管理员")));
+        staff.cancel();
+    }
+    QVERIFY(staff::find(*f.db, QStringLiteral("A01"))->active);
+    QCOMPARE(staff::find(*f.db, QStringLiteral("A01"))->role, QStringLiteral("管理员"));
+
+    staff.insert();
+    staff.setValue(QStringLiteral("Staff_id"), QStringLiteral("A02"));
+    staff.setValue(QStringLiteral("Staff_name"), QStringLiteral("管理丁"));
+    staff.setValue(QStringLiteral("Staff_role"), QStringLiteral("管理员"));
+    setPassword(QStringLiteral("a2"));
+    QCOMPARE(save(), QStringLiteral("saved"));
+    QVERIFY(staff.locate(QStringLiteral("Staff_id"), QStringLiteral("A01")));
+    staff.edit();
+    staff.setValue(QStringLiteral("Staff_active"), tables::no);
+    QCOMPARE(save(), QStringLiteral("saved"));
+    QSqlQuery rows = f.db->run(QStringLiteral("SELECT Journal_reason FROM Journal WHERE Journal_action = ? ORDER BY Journal_id"),
+                               {QStringLiteral("员工")});
+    QStringList journal;
+    while (rows.next())
+        journal << rows.value(0).toString();
+    rows.finish();
+    QCOMPARE(journal, QStringList({QStringLiteral("添加 A01 管理丙（管理员）"), QStringLiteral("添加 A02 管理丁（管理员）"),
+                                   QStringLiteral("修改 A01 停用")}));
+
+    // Staff are set up now and nobody here is logged in as an administrator.
+    watch.start(0);
+    opened.clear();
+    main.menuEntry(QStringLiteral("StaffSet"))->trigger();
+    watch.stop();
+    QCOMPARE(opened, QStringList{QStringLiteral("FormAuthorise")});
+    QVERIFY(f.services.dialogs.unexpected().isEmpty());
+}
+
+// The program was killed during M01's shift, opened with a float of 300. At M01's next log-in that shift is
+// handed over first: cancelled, no new shift opens; counted, it is closed with its slip, then the new shift
+// opens with the float typed at the log-in.
+void LoginTest::shiftLeftOpenIsHandedOverAtTheNextLogIn()
+{
+    AppFixture f;
+    staff::add(*f.db, QStringLiteral("M01"), QStringLiteral("经理乙"), QStringLiteral("经理"), QStringLiteral("m"),
+               f.services.clock.now());
+    staff::startShift(*f.db, *staff::find(*f.db, QStringLiteral("M01")), 300, f.services.clock.now().addSecs(-7200));
+    f.db->setStaff(QString());
+    const auto handOver = [](const QString &counted) {
+        QTimer::singleShot(0, [counted] {
+            auto *form = qobject_cast<TFormHandover *>(QApplication::activeModalWidget());
+            QVERIFY(form);
+            if (counted.isEmpty()) {
+                form->reject();
+                return;
+            }
+            form->EditCounted()->setText(counted);
+            form->BitBtnOK()->click();
+        });
+    };
+    int shiftsAfterCancel = -1;
+    whenLogInShows([&](TFormLogin &login) {
+        login.EditStaffId()->setText(QStringLiteral("M01"));
+        login.EditFloat()->setText(QStringLiteral("500"));
+        login.EditPassword()->setText(QStringLiteral("m"));
+        handOver(QString());
+        login.BitBtnOK()->click();
+        shiftsAfterCancel = f.count(QStringLiteral("Shift"));
+        login.EditPassword()->setText(QStringLiteral("m"));
+        handOver(QStringLiteral("290"));
+        login.BitBtnOK()->click();
+    });
+    f.start();
+    QVERIFY(f.program);
+    QCOMPARE(shiftsAfterCancel, 1);
+    QVERIFY(f.services.dialogs.messages().contains(QStringLiteral("经理乙 上次的班次还没有交班，不能开始新的班次")));
+    QSqlQuery shifts = f.db->run(QStringLiteral("SELECT Shift_float, Shift_counted, Shift_difference, Shift_closed FROM Shift "
+                                                "ORDER BY Shift_id"));
+    QVERIFY(shifts.next());
+    QCOMPARE(shifts.value(0).toDouble(), 300.0);
+    QCOMPARE(shifts.value(1).toDouble(), 290.0);
+    QCOMPARE(shifts.value(2).toDouble(), -10.0);
+    QVERIFY(!shifts.value(3).isNull());
+    QVERIFY(shifts.next());
+    QCOMPARE(shifts.value(0).toDouble(), 500.0);
+    QVERIFY(shifts.value(3).isNull());
+    QVERIFY(!shifts.next());
+    shifts.finish();
+    QVERIFY(f.services.printer.documents().last().lines().contains(QStringLiteral("实点现金:290.00")));
+    QSqlQuery rows = f.db->run(QStringLiteral("SELECT Journal_action, Journal_staff FROM Journal ORDER BY Journal_id"));
+    QStringList journal;
+    while (rows.next())
+        journal << rows.value(0).toString() + QLatin1Char('/') + rows.value(1).toString();
+    QCOMPARE(journal, QStringList({QStringLiteral("员工/"), QStringLiteral("登录/M01"), QStringLiteral("交班/M01"),
+                                   QStringLiteral("登录/M01")}));
+    QCOMPARE(f.panel(3), QStringLiteral("员工：经理乙（经理）"));
 }
 
 QTEST_MAIN(LoginTest)

@@ -3,11 +3,14 @@
 #include "about/aboutdialog.h"
 #include "maintenance/databaseinit.h"
 #include "maintenance/emptytables.h"
+#include "staff/formauthorise.h"
+#include "staff/staffstore.h"
 #include "store/storeerror.h"
 #include "visits/formopenroom.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbnavigator.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -43,6 +46,7 @@ private slots:
     void refusedDeleteLeavesEveryVisit();
     void refusedDeleteInALaterBatchLeavesEveryLine();
     void helpMenuEntries();
+    void clearingKeepsTheJournalAndAddsItsRow();
 };
 
 void MaintenanceTest::passwordAndWarning()
@@ -303,9 +307,12 @@ void MaintenanceTest::refusedDeleteLeavesEveryVisit()
     QCOMPARE(f.count(QStringLiteral("Openroom")), 5);
     QCOMPARE(f.data().TableOpenroom->recordCount(), 5);
 
+    QCOMPARE(f.count(QStringLiteral("Journal")), 0); // the refused clearing journals nothing
+
     f.db->run(QStringLiteral("DROP TRIGGER keep_three"));
     button->click();
     QCOMPARE(f.count(QStringLiteral("Openroom")), 0);
+    QCOMPARE(f.count(QStringLiteral("Journal")), 1);
     QVERIFY(f.data().TableOpenroom->isEmpty());
     QCOMPARE(f.services.dialogs.errors().size(), 1);
 }
@@ -340,6 +347,42 @@ void MaintenanceTest::refusedDeleteInALaterBatchLeavesEveryLine()
     button->click();
     QCOMPARE(f.count(QStringLiteral("Callpear")), 0);
     QVERIFY(f.data().TableCallpear->isEmpty());
+}
+
+// A cashier is logged in; administrator A01 confirms the clearing. The drinks go, every journal row stays, and
+// one "清空数据" row names the cashier, the administrator and what was cleared.
+void MaintenanceTest::clearingKeepsTheJournalAndAddsItsRow()
+{
+    AppFixture f;
+    f.addRecord(tables::pear(), {{QStringLiteral("Pear_bm"), QStringLiteral("P01")}, {QStringLiteral("Pear_price"), 10.0}});
+    f.start();
+    const QDateTime now = f.services.clock.now();
+    staff::add(*f.db, QStringLiteral("A01"), QStringLiteral("管理丙"), QStringLiteral("管理员"), QStringLiteral("a"), now);
+    staff::add(*f.db, QStringLiteral("C01"), QStringLiteral("收银甲"), QStringLiteral("收银员"), QStringLiteral("c"), now);
+    f.program->db->setStaff(QStringLiteral("C01"));
+    QTimer::singleShot(0, [] {
+        auto *ask = qobject_cast<TFormAuthorise *>(QApplication::activeModalWidget());
+        QVERIFY(ask);
+        ask->EditStaffId()->setText(QStringLiteral("A01"));
+        ask->EditPassword()->setText(QStringLiteral("a"));
+        ask->BitBtnOK()->click();
+    });
+    f.services.dialogs.answerYes();
+    zap(f, {4});
+    QCOMPARE(f.count(QStringLiteral("Pear")), 0);
+    QSqlQuery rows = f.db->run(QStringLiteral("SELECT Journal_action, Journal_staff, Journal_authorised, Journal_reason "
+                                              "FROM Journal ORDER BY Journal_id"));
+    QStringList journal;
+    while (rows.next()) {
+        QStringList row;
+        for (int c = 0; c < 4; ++c)
+            row << rows.value(c).toString();
+        journal << row.join(QLatin1Char('/'));
+    }
+    QCOMPARE(journal, QStringList({QStringLiteral("员工///添加 A01 管理丙（管理员）"),
+                                   QStringLiteral("员工///添加 C01 收银甲（收银员）"),
+                                   QStringLiteral("清空数据/C01/A01/清空酒水信息")}));
+    QVERIFY(f.services.dialogs.unexpected().isEmpty());
 }
 
 QTEST_MAIN(MaintenanceTest)

@@ -103,6 +103,7 @@ private slots:
     void initTestCase() { KTV_REQUIRE_ENGINE(); }
     void screensOpenedFromTheMenuListTheirRecords();
     void startOnAServerThatCannotBeReachedNamesIt();
+    void passwordIsAskedWhenLibpqHasNone();
     void checkOutAndPaymentRefuseAVisitSettledElsewhere();
     void drinksLineRefusedForAVisitSettledElsewhere();
     void deletedDrinkIsNotReplacedByTheNext();
@@ -146,6 +147,34 @@ void TestOtherStation::startOnAServerThatCannotBeReachedNamesIt()
     QVERIFY(!f.program);
     QVERIFY2(error.startsWith(QStringLiteral("无法连接数据库服务器 127.0.0.1：")), qPrintable(error));
     QCOMPARE(f.services.dialogs.errors(), QStringList{error});
+}
+
+void TestOtherStation::passwordIsAskedWhenLibpqHasNone()
+{
+    if (!testserver::wanted())
+        QSKIP("a server's password");
+    AppFixture f;
+    const QByteArray password = qgetenv("PGPASSWORD");
+    qunsetenv("PGPASSWORD");
+    const auto restore = qScopeGuard([&] { qputenv("PGPASSWORD", password); });
+    qputenv("PGPASSFILE", QFile::encodeName(f.work.filePath(QStringLiteral("none"))));
+    const QString address = f.location();
+    f.db.reset();
+
+    // A wrong password is asked again; the right one opens the venue.
+    f.services.dialogs.answerText(QStringLiteral("wrong"));
+    f.services.dialogs.answerText(QString::fromLatin1(password));
+    f.program = startProgram(f.folder(), f.services.platform(), nullptr, address);
+    QVERIFY2(f.program, qPrintable(f.services.dialogs.errors().join(u'\n')));
+    QCOMPARE(f.services.dialogs.pendingAnswers(), 0);
+    f.program.reset();
+
+    // Cancelled, the start ends naming the server.
+    f.services.dialogs.answerCancel();
+    QString error;
+    f.program = startProgram(f.folder(), f.services.platform(), &error, address);
+    QVERIFY(!f.program);
+    QVERIFY2(error.startsWith(QStringLiteral("无法连接数据库服务器 ")), qPrintable(error));
 }
 
 void TestOtherStation::checkOutAndPaymentRefuseAVisitSettledElsewhere()

@@ -19,6 +19,7 @@
 #include "members/formyhzc.h"
 #include "maintenance/databaseinit.h"
 #include "reports/formreports.h"
+#include "reservations/formreservations.h"
 #include "roomactions.h"
 #include "runningcharges.h"
 
@@ -35,6 +36,8 @@
 #include "staff/formhandover.h"
 #include "staff/formjournal.h"
 #include "staff/formlogin.h"
+#include "staff/formstaff.h"
+#include "staff/priceedits.h"
 #include "store/database.h"
 #include "widgets/statuspanels.h"
 
@@ -69,7 +72,14 @@ TFormMain::TFormMain(TDataModule1 &data, const Platform &platform, QWidget *pare
 
     m_roomActions = new RoomActions(*m_board, m_platform, this);
     m_running = new RunningCharges(*m_board, m_data.database(), m_platform.clock, this);
+    // Prices and rates are a manager's, whichever screen saves them.
+    staff::guardPriceEdits(m_data, [this] { return authorisePriceChange(); });
     buildMenu();
+}
+
+std::optional<QString> TFormMain::authorisePriceChange()
+{
+    return askAuthorisation(m_data.database(), m_platform, QStringLiteral("经理"), QStringLiteral("修改价格"), this);
 }
 
 QAction *TFormMain::addEntry(QMenu *menu, const char *name, const QString &caption)
@@ -117,6 +127,8 @@ void TFormMain::buildMenu()
     wire("Fjfy", [this] { showModal<TFormfjfy>(true); });
     wire("kfcx", [this] { showModal<TFormRoomView>(); });
     wire("Printpaper", [this] { showReceipts(this); });
+    addEntry(fangjian, "Yuding", QStringLiteral("&Y客房预订"));
+    wire("Yuding", [this] { showReservations(); });
 
     QMenu *pcduan = addMenu("pcduan", QStringLiteral("&KTV客户端管理"));
     addEntry(pcduan, "khdll", QStringLiteral("&V客户端浏览/控制"));
@@ -150,6 +162,14 @@ void TFormMain::buildMenu()
             return;
         TFormJournal journal(m_data.database(), m_platform, this);
         journal.exec();
+    });
+    addEntry(system, "StaffSet", QStringLiteral("&E员工与权限"));
+    wire("StaffSet", [this] {
+        const std::optional<QString> by = TFormStaff::askToOpen(m_data.database(), m_platform, this);
+        if (!by)
+            return;
+        TFormStaff screen(m_data.database(), m_platform, *by, this);
+        screen.exec();
     });
 
     QMenu *help = addMenu("help", QStringLiteral("&H帮助"));
@@ -217,6 +237,9 @@ void TFormMain::attachScreens(TFormcallpear *drinks, TFormCloseroomandPay *check
     connect(checkOut, &ScreenWindow::closed, m_refresh, &QToolButton::click);
     connect(checkIn, &ScreenWindow::closed, m_refresh, &QToolButton::click);
     checkOut->setReceiptOpener([this](QWidget *owner) { showReceipts(owner); });
+    // Check-out's own member grid edits the rate too.
+    staff::guardPriceEdits(*checkOut->Table4(), [checkOut](Cursor &c) { checkOut->Table4BeforePost(c); },
+                           m_data.clock(), [this] { return authorisePriceChange(); });
     m_roomActions->setScreens(drinks, checkOut, checkIn);
 }
 
@@ -246,6 +269,20 @@ void TFormMain::showBackups()
         screen.exec();
     }
     m_data.dropPending();
+}
+
+// Kept for the run as check-in and check-out are, so that it can stay open beside the board.
+void TFormMain::showReservations()
+{
+    if (!m_reservations) {
+        m_reservations = new TFormReservations(m_data, m_platform, this);
+        m_reservations->setArrival(
+            [this](qint64 reservation, const QString &room) { m_roomActions->arrive(reservation, room); });
+        connect(m_reservations, &ScreenWindow::closed, m_refresh, &QToolButton::click);
+    } else {
+        m_reservations->DateEditDayChange();
+    }
+    m_reservations->bringUp();
 }
 
 void TFormMain::showReceipts(QWidget *owner)

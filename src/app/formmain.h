@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <optional>
 
 class QToolButton;
 
@@ -17,6 +18,7 @@ class RunningCharges;
 class BackgroundCheck;
 class TFormCloseroomandPay;
 class TFormOpenroom;
+class TFormReservations;
 class TFormcallpear;
 class StatusPanels;
 class TDataModule1;
@@ -45,11 +47,14 @@ public:
     TFormCloseroomandPay *checkOut() const { return m_checkOut; }
     TFormOpenroom *checkIn() const { return m_checkIn; }
     RunningCharges *runningCharges() const { return m_running; }
+    // "客房预订", made when first asked for and kept for the run; nullptr until then.
+    TFormReservations *reservations() const { return m_reservations; }
     // The full check of the database file run after start-up, shown in the backup window.
     void setIntegrityCheck(const BackgroundCheck *check) { m_check = check; }
 
 private:
     void handOver();
+    std::optional<QString> authorisePriceChange();
     void buildMenu();
     QAction *addEntry(QMenu *menu, const char *name, const QString &caption);
     // Wires an entry to a handler that runs inside the general error display, and enables it.
@@ -58,6 +63,7 @@ private:
     template <class Screen> void showModal(bool maximised = false);
     void showReceipts(QWidget *owner);
     void showBackups();
+    void showReservations();
 
     TDataModule1 &m_data;
     Platform m_platform;
@@ -70,6 +76,7 @@ private:
     TFormcallpear *m_drinks = nullptr;
     TFormCloseroomandPay *m_checkOut = nullptr;
     TFormOpenroom *m_checkIn = nullptr;
+    TFormReservations *m_reservations = nullptr;
 };
 
 } // namespace ktv

@@ -63,6 +63,15 @@ void RoomActions::K1Click()
     refreshBoard();
 }
 
+void RoomActions::arrive(qint64 reservationId, const QString &room)
+{
+    if (!m_checkIn)
+        return;
+    m_checkIn->bringUp();
+    m_checkIn->checkInReservation(reservationId, room);
+    refreshBoard();
+}
+
 void RoomActions::J1Click()
 {
     m_checkOut->bringUp();

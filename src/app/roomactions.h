@@ -26,6 +26,8 @@ public:
     void K1Click();
     void J1Click();
     void S1Click();
+    // Checks a booked party in as K1Click does for its room, at the check-in screen.
+    void arrive(qint64 reservationId, const QString &room);
 
 private:
     void refreshBoard();

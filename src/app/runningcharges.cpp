@@ -5,6 +5,7 @@
 #include "board/roomstate.h"
 #include "store/clock.h"
 #include "store/openvisits.h"
+#include "store/reservations.h"
 #include "store/storeerror.h"
 #include "visits/charge.h"
 
@@ -46,6 +47,18 @@ void RunningCharges::update()
             charge::runningCharge(found->begin, now, found->discountMinutes, found->hourlyPrice, found->memberRate, found->roomRate, found->lines);
         button->setRunning(charge::runningText(c));
     }
+    showBookings(now);
+}
+
+void RunningCharges::showBookings(const QDateTime &now)
+{
+    QList<reservations::Booking> due;
+    try {
+        due = reservations::onBoard(m_db, now, reservations::leadMinutes(m_db));
+    } catch (const StoreError &) {
+        // As the charges: what cannot be read now marks nothing.
+    }
+    m_board.showBookings(due);
 }
 
 } // namespace ktv

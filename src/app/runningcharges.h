@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+class QDateTime;
 class QTimer;
 
 namespace ktv {
@@ -11,7 +12,8 @@ class Database;
 class RoomBoard;
 
 // Keeps each room button's running time and charge up to date: after every refresh of the board and
-// every 30 seconds, from the open visits as stored now, by the same rule the check-out steps use.
+// every 30 seconds, from the open visits as stored now, by the same rule the check-out steps use. A free
+// room whose booked party is due shows the booking instead.
 class RunningCharges : public QObject
 {
     Q_OBJECT
@@ -21,6 +23,8 @@ public:
     void update();
 
 private:
+    void showBookings(const QDateTime &now);
+
     RoomBoard &m_board;
     Database &m_db;
     const Clock &m_clock;

@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "formmain.h"
+#include "serverpassword.h"
 
 #include "visits/formcallpear.h"
 #include "visits/formcloseroomandpay.h"
@@ -204,7 +205,7 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
         venue = locateVenue(folder, database);
         if (venue.onServer() && !QFileInfo(folder).isDir())
             throw StoreError(QStringLiteral("找不到数据文件夹：%1").arg(QDir::toNativeSeparators(folder)));
-        program->db = Database::open(venue.where());
+        program->db = openAskingPassword(venue.where(), platform.dialogs);
         program->lock = FolderLock::tryHold(folder);
         if (!program->lock)
             throw StoreError(QStringLiteral("数据文件夹 %1 已被另一个运行中的本程序使用")

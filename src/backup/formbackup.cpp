@@ -131,7 +131,9 @@ void TFormBackup::BitBtnRestoreClick()
         m_platform.dialogs.showMessage(QStringLiteral("请先选择要恢复的备份。"));
         return;
     }
-    if (!confirmAdministrator(m_db, m_platform, QStringLiteral("恢复备份"), this))
+    const std::optional<QString> confirmedBy =
+        confirmingAdministrator(m_db, m_platform, QStringLiteral("恢复备份"), this);
+    if (!confirmedBy)
         return;
     if (!m_platform.dialogs.warn(QStringLiteral("将用 %1 的备份替换当前的数据，当前的数据库会另存为恢复前的备份。\n"
                                                 "恢复时程序将关闭，下次启动即使用恢复后的数据。确定继续吗？")
@@ -146,7 +148,7 @@ void TFormBackup::BitBtnRestoreClick()
         throw;
     }
     QApplication::restoreOverrideCursor();
-    restoreAtExit(std::move(staged));
+    restoreAtExit(std::move(staged), {m_db.staff(), *confirmedBy});
     accept();
     // The restore is done once the main window is closed and the program has let go of the database.
     if (QWidget *owner = parentWidget())

@@ -18,6 +18,8 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace ktv {
 
 namespace {
@@ -156,6 +158,24 @@ void RoomBoard::BitBtn101MouseMove()
         showState(false);
     }
     showState(roomstate::isFree(b->captionColor()));
+}
+
+void RoomBoard::showBookings(const QList<reservations::Booking> &due)
+{
+    for (RoomButton *b : std::as_const(m_buttons)) {
+        if (!roomstate::isFree(b->captionColor()))
+            continue;
+        const auto booking = std::find_if(due.begin(), due.end(), [b](const reservations::Booking &each) {
+            return each.room.compare(b->room(), Qt::CaseInsensitive) == 0;
+        });
+        if (booking != due.end()) {
+            b->setCaptionColor(roomstate::reservedColor);
+            b->setRunning(roomstate::reservedText(booking->name, booking->from));
+        } else if (b->captionColor() == roomstate::reservedColor) {
+            b->setCaptionColor(roomstate::freeColor);
+            b->setRunning({});
+        }
+    }
 }
 
 } // namespace ktv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/reservations.h"
 #include "widgets/platform.h"
 
 #include <QList>
@@ -46,6 +47,8 @@ public:
     void showRoom(RoomButton *button);
     // Shows a state in panel 2 and the pop-up entries.
     void showState(bool free);
+    // Marks each free room with the first of the bookings due for it, and unmarks a free room with none.
+    void showBookings(const QList<reservations::Booking> &due);
 
 signals:
     void roomClicked(RoomButton *button);

@@ -14,4 +14,9 @@ const QStringList &refreshOrder()
     return order;
 }
 
+QString reservedText(const QString &name, const QDateTime &from)
+{
+    return QStringLiteral("预 ") + name + QLatin1Char(' ') + from.toString(QStringLiteral("HH:mm"));
+}
+
 } // namespace ktv::roomstate

@@ -13,7 +13,9 @@ namespace ktv {
 void zapData(TDataModule1 &data, const Platform &platform, QWidget *parent,
              const std::function<void(TFormEmptyTable &)> &whileOpen)
 {
-    if (!confirmAdministrator(data.database(), platform, QStringLiteral("初始化数据库"), parent))
+    const std::optional<QString> confirmedBy =
+        confirmingAdministrator(data.database(), platform, QStringLiteral("初始化数据库"), parent);
+    if (!confirmedBy)
         return;
     if (!platform.dialogs.warn(QStringLiteral("此操作将删除所有数据！确定继续吗？")))
         return;
@@ -22,6 +24,7 @@ void zapData(TDataModule1 &data, const Platform &platform, QWidget *parent,
     platform.beeper.beep();
     {
         TFormEmptyTable window(data, platform, parent);
+        window.setConfirmedBy(*confirmedBy);
         if (whileOpen)
             whileOpen(window);
         else

@@ -5,6 +5,7 @@
 #include "store/cursor.h"
 #include "store/database.h"
 #include "store/datamodule.h"
+#include "store/journal.h"
 #include "store/rowdeletion.h"
 #include "store/tables.h"
 #include "widgets/dbgrid.h"
@@ -20,21 +21,9 @@ namespace {
 
 const QString kReservedMember = QStringLiteral("000");
 
-// Each clearing is one transaction: a record the store refuses to delete or save ends it with the store's
-// message and leaves the table as it was. A pending change of the manager's is saved before it starts; a
-// refused change is dropped rather than left pending, so that whichever screen next moves the shared cursor
-// does not try it again. The cursor is left at the end of what the table holds now.
-template <typename Clearing>
-void inOneTransaction(Cursor &cursor, Clearing clearing)
-{
-    cursor.checkBrowseMode();
-    {
-        Transaction tx(cursor.database(), {&cursor});
-        clearing();
-        tx.commit();
-    }
-    cursor.last(); // re-reads the view first: the table changed under it
-}
+const QStringList kCaptions{QStringLiteral("清空客户数据"),   QStringLiteral("清空房间状态数据"),
+                            QStringLiteral("清空客户端信息"), QStringLiteral("清空酒水信息"),
+                            QStringLiteral("清空叫酒信息"),   QStringLiteral("清空开房信息")};
 
 } // namespace
 
@@ -101,12 +90,12 @@ TFormEmptyTable::TFormEmptyTable(TDataModule1 &data, const Platform &platform, Q
                        "Openroom_yingfu", "Openroom_shifu", "Openroom_zhaoling", "Openroom_beizhu"}));
 
     m_buttons = new QGridLayout;
-    addButton(1, QStringLiteral("清空客户数据"), &TFormEmptyTable::BitBtn1Click);
-    addButton(2, QStringLiteral("清空房间状态数据"), &TFormEmptyTable::BitBtn2Click);
-    addButton(3, QStringLiteral("清空客户端信息"), &TFormEmptyTable::BitBtn3Click);
-    addButton(4, QStringLiteral("清空酒水信息"), &TFormEmptyTable::BitBtn4Click);
-    addButton(5, QStringLiteral("清空叫酒信息"), &TFormEmptyTable::BitBtn5Click);
-    addButton(6, QStringLiteral("清空开房信息"), &TFormEmptyTable::BitBtn6Click);
+    addButton(1, kCaptions[0], &TFormEmptyTable::BitBtn1Click);
+    addButton(2, kCaptions[1], &TFormEmptyTable::BitBtn2Click);
+    addButton(3, kCaptions[2], &TFormEmptyTable::BitBtn3Click);
+    addButton(4, kCaptions[3], &TFormEmptyTable::BitBtn4Click);
+    addButton(5, kCaptions[4], &TFormEmptyTable::BitBtn5Click);
+    addButton(6, kCaptions[5], &TFormEmptyTable::BitBtn6Click);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(m_buttons);
@@ -125,12 +114,32 @@ void TFormEmptyTable::addButton(int number, const QString &caption, void (TFormE
     m_buttons->addWidget(button, 0, number - 1);
 }
 
+// Each clearing is one transaction with its journal row: a record the store refuses to delete or save ends it
+// with the store's message and leaves the table as it was. A pending change of the manager's is saved before
+// it starts; a refused change is dropped rather than left pending, so that whichever screen next moves the
+// shared cursor does not try it again. The cursor is left at the end of what the table holds now.
+template <typename Clearing> void TFormEmptyTable::inOneTransaction(Cursor &cursor, int button, Clearing clearing)
+{
+    cursor.checkBrowseMode();
+    {
+        Transaction tx(cursor.database(), {&cursor});
+        clearing();
+        journal::Entry entry{QStringLiteral("清空数据")};
+        entry.reason = kCaptions[button - 1];
+        entry.authorised = m_confirmedBy;
+        journal::record(cursor.database(), entry, m_platform.clock.now());
+        tx.commit();
+    }
+    cursor.last(); // re-reads the view first: the table changed under it
+}
+
 void TFormEmptyTable::BitBtn1Click()
 {
     // The reserved member stays, stamped with the moment of the clearing; every other member goes.
     Cursor &members = *m_data.TableCustomers;
-    inOneTransaction(members, [&] {
-        const QString others = members.database().dialect().notSame(QStringLiteral("Customers_id"), QStringLiteral("?"));
+    inOneTransaction(members, 1, [&] {
+        const QString others =
+            members.database().dialect().notSame(QStringLiteral("Customers_id"), QStringLiteral("?"));
         deleteWithProgress(members, others, {kReservedMember});
         if (members.locate(QStringLiteral("Customers_id"), kReservedMember)) {
             members.edit();
@@ -144,7 +153,7 @@ void TFormEmptyTable::BitBtn2Click()
 {
     // Room by room through the shared cursor, so that its before-post rules run for each room.
     Cursor &rooms = *m_data.Tableroom;
-    inOneTransaction(rooms, [&] {
+    inOneTransaction(rooms, 2, [&] {
         rooms.refresh(); // every room stored now, whoever added it
         ClearingProgress progress(rooms.table().fileName, rooms.recordCount(), this);
         qint64 done = 0;
@@ -157,18 +166,19 @@ void TFormEmptyTable::BitBtn2Click()
     });
 }
 
-void TFormEmptyTable::BitBtn3Click() { deleteAll(*m_data.TableClients); }
+void TFormEmptyTable::BitBtn3Click() { deleteAll(*m_data.TableClients, 3); }
 
-void TFormEmptyTable::BitBtn4Click() { deleteAll(*m_data.TablePear); }
+void TFormEmptyTable::BitBtn4Click() { deleteAll(*m_data.TablePear, 4); }
 
-void TFormEmptyTable::BitBtn5Click() { deleteAll(*m_data.TableCallpear); }
+void TFormEmptyTable::BitBtn5Click() { deleteAll(*m_data.TableCallpear, 5); }
 
-void TFormEmptyTable::BitBtn6Click() { deleteAll(*m_data.TableOpenroom); }
+void TFormEmptyTable::BitBtn6Click() { deleteAll(*m_data.TableOpenroom, 6); }
 
-// The table itself stays, and so does its counter: serial numbers go on after the highest one issued.
-void TFormEmptyTable::deleteAll(Cursor &cursor)
+// The table itself stays, and so does its counter: serial numbers go on after the highest one issued. The
+// journal is none of the six tables: it keeps every row, the clearing's own among them.
+void TFormEmptyTable::deleteAll(Cursor &cursor, int button)
 {
-    inOneTransaction(cursor, [&] { deleteWithProgress(cursor, {}, {}); });
+    inOneTransaction(cursor, button, [&] { deleteWithProgress(cursor, {}, {}); });
 }
 
 void TFormEmptyTable::deleteWithProgress(Cursor &cursor, const QString &condition, const QVariantList &binds)

@@ -23,6 +23,8 @@ public:
     TFormEmptyTable(TDataModule1 &data, const Platform &platform, QWidget *parent = nullptr);
 
     DBNavigator *DBNavigator1() const { return m_navigator; }
+    // The administrator who confirmed the clearing, when not the one logged in: its journal rows name them.
+    void setConfirmedBy(const QString &administrator) { m_confirmedBy = administrator; }
 
     void BitBtn1Click(); // members
     void BitBtn2Click(); // room states
@@ -33,13 +35,15 @@ public:
 
 private:
     void addButton(int number, const QString &caption, void (TFormEmptyTable::*handler)());
-    void deleteAll(Cursor &cursor);
+    template <typename Clearing> void inOneTransaction(Cursor &cursor, int button, Clearing clearing);
+    void deleteAll(Cursor &cursor, int button);
     void deleteWithProgress(Cursor &cursor, const QString &condition, const QVariantList &binds);
 
     TDataModule1 &m_data;
     Platform m_platform;
     DBNavigator *m_navigator = nullptr;
     QGridLayout *m_buttons = nullptr;
+    QString m_confirmedBy;
 };
 
 } // namespace ktv

@@ -75,16 +75,27 @@ std::optional<Authorisation> askAuthorisationWithReason(Database &db, const Plat
 
 bool confirmAdministrator(Database &db, const Platform &platform, const QString &title, QWidget *parent)
 {
+    return confirmingAdministrator(db, platform, title, parent).has_value();
+}
+
+std::optional<QString> confirmingAdministrator(Database &db, const Platform &platform, const QString &title,
+                                               QWidget *parent)
+{
     const QString administrator = staff::roles().constLast();
-    if (!staff::anyActive(db))
-        return askAdministratorPassword(platform.dialogs, title);
+    if (!staff::anyActive(db)) {
+        if (!askAdministratorPassword(platform.dialogs, title))
+            return std::nullopt;
+        return QString();
+    }
     const std::optional<staff::Member> me = staff::find(db, db.staff());
     if (me && staff::hasRole(me->role, administrator)) {
         const QString typed = platform.dialogs.askText(title, QStringLiteral("请输入管理员密码"), QString(),
                                                        Dialogs::Echo::Password);
-        return staff::checkPassword(typed, me->passwordHash);
+        if (!staff::checkPassword(typed, me->passwordHash))
+            return std::nullopt;
+        return QString();
     }
-    return askAuthorisation(db, platform, administrator, title, parent).has_value();
+    return askAuthorisation(db, platform, administrator, title, parent);
 }
 
 } // namespace ktv

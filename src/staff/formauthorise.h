@@ -54,4 +54,9 @@ std::optional<Authorisation> askAuthorisationWithReason(Database &db, const Plat
 // administrator's number and password in the authorisation dialog.
 bool confirmAdministrator(Database &db, const Platform &platform, const QString &title, QWidget *parent);
 
+// The same, saying who confirmed: nothing when refused or cancelled; an empty text for the fixed password or
+// the administrator logged in; else the number of the administrator who authorised it.
+std::optional<QString> confirmingAdministrator(Database &db, const Platform &platform, const QString &title,
+                                               QWidget *parent);
+
 } // namespace ktv

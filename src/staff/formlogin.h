@@ -22,6 +22,8 @@ public:
     void BitBtnOKClick() override;
 
 private:
+    void handOverLeftShift(const staff::Member &member);
+
     Database &m_db;
     QLineEdit *m_float;
     staff::Member m_member;

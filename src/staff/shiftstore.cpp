@@ -18,11 +18,15 @@ namespace ktv::staff {
 std::optional<Shift> openShift(Database &db, const QString &staff)
 {
     const QString station = QSysInfo::machineHostName();
-    std::optional<StoredRecord> found;
-    for (StoredRecord &shift : StoredRecord::findAll(db, tables::shift(), QStringLiteral("Shift_staff"), staff)) {
-        if (shift.isNull(QStringLiteral("Shift_closed")) && shift.text(QStringLiteral("Shift_station")) == station)
-            found = shift; // the newest, as they are read in stored order
-    }
+    // Asked at every log-in: only the open one is read, not the staff member's history of shifts.
+    QSqlQuery open = db.run(QStringLiteral("SELECT Shift_id FROM Shift WHERE Shift_staff = ? AND Shift_station = ? "
+                                           "AND Shift_closed IS NULL ORDER BY Shift_id DESC LIMIT 1"),
+                            {staff, station});
+    if (!open.next())
+        return std::nullopt;
+    const qint64 id = open.value(0).toLongLong();
+    open.finish();
+    const std::optional<StoredRecord> found = StoredRecord::find(db, tables::shift(), QStringLiteral("Shift_id"), id);
     if (!found)
         return std::nullopt;
     Shift s;

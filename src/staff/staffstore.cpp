@@ -31,6 +31,21 @@ bool anyActive(Database &db)
     return query.next();
 }
 
+void requireAnAdministrator(Database &db, const QString &changed, bool wasActiveAdministrator)
+{
+    QSqlQuery administrators =
+        db.run(QStringLiteral("SELECT 1 FROM Staff WHERE Staff_active = ? AND Staff_role = ? LIMIT 1"),
+               {tables::yes, roles().constLast()});
+    if (administrators.next())
+        return;
+    administrators.finish();
+    if (wasActiveAdministrator)
+        throw Refused(QStringLiteral("%1 是最后一名在职的管理员，不能停用或改为其他岗位：否则没有人能再管理员工与权限")
+                          .arg(changed));
+    if (anyActive(db))
+        throw Refused(QStringLiteral("还没有在职的管理员：请先添加一名管理员，以后才能管理员工与权限"));
+}
+
 std::optional<Member> find(Database &db, const QString &id)
 {
     const std::optional<StoredRecord> record =
@@ -110,16 +125,20 @@ QString authorise(Database &db, const QString &id, const QString &password, cons
     return member.id;
 }
 
-Member logIn(Database &db, const QString &id, const QString &password, double cashFloat, const QDateTime &now)
+Member checkLogIn(Database &db, const QString &id, const QString &password, const QDateTime &now)
 {
-    const std::optional<Member> member = checked(db, id, password, now);
+    return checked(db, id, password, now);
+}
+
+void startShift(Database &db, const Member &member, double cashFloat, const QDateTime &now)
+{
     Transaction tx(db);
     StoredRecord::insert(db, tables::shift(),
-                         {{QStringLiteral("Shift_staff"), member->id},
+                         {{QStringLiteral("Shift_staff"), member.id},
                           {QStringLiteral("Shift_station"), QSysInfo::machineHostName()},
                           {QStringLiteral("Shift_opened"), now},
                           {QStringLiteral("Shift_float"), cashFloat}});
-    db.setStaff(member->id);
+    db.setStaff(member.id);
     try {
         journal::Entry entry{QStringLiteral("登录")};
         entry.amount = cashFloat;
@@ -129,7 +148,6 @@ Member logIn(Database &db, const QString &id, const QString &password, double ca
         db.setStaff(QString());
         throw;
     }
-    return *member;
 }
 
 } // namespace ktv::staff

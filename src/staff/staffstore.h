@@ -36,6 +36,11 @@ std::optional<Member> find(Database &db, const QString &id);
 void add(Database &db, const QString &id, const QString &name, const QString &role, const QString &password,
          const QDateTime &now);
 
+// Refuses, inside the transaction of a change to the staff, what would lock the venue out of its staff
+// screen: no active administrator left once the change is stored, while the change took away the last one
+// (wasActiveAdministrator) or others may still log in.
+void requireAnAdministrator(Database &db, const QString &changed, bool wasActiveAdministrator);
+
 // Whether a member's role allows what needs the given one (a manager may what a cashier may, and so on).
 bool hasRole(const QString &role, const QString &needed);
 
@@ -49,11 +54,13 @@ class LoginGuard;
 // The lock on wrong passwords, kept for the whole run of this station.
 LoginGuard &loginGuard();
 
-// Logs a member of staff in: checks the number and the password (a locked number, an unknown one, an
-// inactive one and a wrong password are refused alike, with the cashier's message), then opens their shift
-// with the cash float and journals the log-in, in one transaction. The station's journal names them from
-// then on.
-Member logIn(Database &db, const QString &id, const QString &password, double cashFloat, const QDateTime &now);
+// Checks a log-in: a locked number, an unknown one, an inactive one and a wrong password are refused alike,
+// with the cashier's message. Writes nothing.
+Member checkLogIn(Database &db, const QString &id, const QString &password, const QDateTime &now);
+
+// Opens the shift of a member whose log-in passed, with the cash float, and journals the log-in, in one
+// transaction. The station's journal names them from then on.
+void startShift(Database &db, const Member &member, double cashFloat, const QDateTime &now);
 
 } // namespace staff
 } // namespace ktv

@@ -56,6 +56,9 @@ public:
     void setFilter(const QString &expression); // "Field<>'value'" or "Field='value'"
     void setFiltered(bool on);
     bool isFiltered() const { return m_filtered; }
+    // Only the records whose field lies from `from` up to, not including, `to` (a day of arrival times, say),
+    // read through an index on the field where the view is ordered by it; an empty field name shows all.
+    void setRange(const QString &field, const QVariant &from, const QVariant &to);
     void setMasterLink(Cursor *master, const QStringList &masterFields, const QStringList &detailFields);
     Cursor *master() const { return m_master; }
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
@@ -204,6 +207,13 @@ private:
     bool m_descending = false;
     Filter m_filter;
     bool m_filtered = false;
+    struct Range
+    {
+        int field = -1;
+        QVariant from;
+        QVariant to;
+    };
+    Range m_range;
 
     Cursor *m_master = nullptr;
     QStringList m_masterFields;

@@ -124,6 +124,8 @@ bool Cursor::affectsView(int fieldIndex) const
     // A record that stops passing the filter stays in view until the next refresh, so that the steps
     // that follow its post still find it current.
     const QString &name = m_table.fields[fieldIndex].name;
+    if (fieldIndex == m_range.field)
+        return true;
     if (m_detailFields.contains(name, Qt::CaseInsensitive) || m_orderFields.contains(name, Qt::CaseInsensitive))
         return true;
     const IndexDef *index = m_indexName.isEmpty() ? nullptr : m_table.index(m_indexName);

@@ -31,6 +31,24 @@ void Cursor::setFilter(const QString &expression)
         refresh();
 }
 
+void Cursor::setRange(const QString &field, const QVariant &from, const QVariant &to)
+{
+    Range range;
+    if (!field.isEmpty()) {
+        range.field = m_table.fieldIndex(field);
+        if (range.field < 0)
+            throw StoreError(QStringLiteral("表 %1 中没有字段 %2").arg(m_table.fileName, field));
+        const FieldDef &f = m_table.fields[range.field];
+        range.from = fieldvalue::toSql(f, fieldvalue::normalize(f, from));
+        range.to = fieldvalue::toSql(f, fieldvalue::normalize(f, to));
+    }
+    if (isOpen())
+        checkBrowseMode();
+    m_range = range;
+    if (isOpen())
+        refresh();
+}
+
 void Cursor::setFiltered(bool on)
 {
     if (m_filtered == on)

@@ -47,6 +47,11 @@ QString Cursor::viewCondition(QVariantList &binds) const
             }
         }
     }
+    if (m_range.field >= 0) {
+        const QString column = sqlName(m_table.fields[m_range.field].name);
+        conditions << column + QStringLiteral(" >= ? AND ") + column + QStringLiteral(" < ?");
+        binds << m_range.from << m_range.to;
+    }
     return conditions.join(QLatin1String(" AND "));
 }
 

@@ -150,7 +150,7 @@ Database::~Database()
 
 QSqlDatabase Database::connection() const { return QSqlDatabase::database(m_connectionName, false); }
 
-std::unique_ptr<Database> Database::connectServer(const QString &address)
+std::unique_ptr<Database> Database::connectServer(const QString &address, const QString &password)
 {
     const QUrl url(address, QUrl::StrictMode);
     const QString dbName = url.path().mid(1);
@@ -171,6 +171,8 @@ std::unique_ptr<Database> Database::connectServer(const QString &address)
         conn.setPort(url.port());
     conn.setUserName(url.userName()); // empty: libpq takes PGUSER or the login name
     conn.setDatabaseName(dbName);
+    if (!password.isEmpty())
+        conn.setPassword(password);
     conn.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=ktv"));
     db->openServer();
     return db;
@@ -182,7 +184,12 @@ void Database::openServer()
     if (!conn.open()) {
         const QSqlError error = conn.lastError();
         const QString why = (error.databaseText().isEmpty() ? error.text() : error.databaseText()).trimmed();
-        throw StoreError(QStringLiteral("无法连接数据库服务器 %1：%2").arg(conn.hostName(), why));
+        const QString message = QStringLiteral("无法连接数据库服务器 %1：%2").arg(conn.hostName(), why);
+        // libpq's words when no password came from its sources, or the one given was wrong.
+        if (why.contains(QLatin1String("no password supplied")) ||
+            why.contains(QLatin1String("password authentication failed")))
+            throw PasswordNeeded(message);
+        throw StoreError(message);
     }
 }
 
@@ -201,10 +208,10 @@ void Database::reconnectIfLost()
     bumpAll();
 }
 
-std::unique_ptr<Database> Database::openValidated(const QString &folder)
+std::unique_ptr<Database> Database::openValidated(const QString &folder, const QString &password)
 {
     if (isServerAddress(folder)) {
-        std::unique_ptr<Database> db = connectServer(folder);
+        std::unique_ptr<Database> db = connectServer(folder, password);
         db->validate();
         return db;
     }
@@ -227,9 +234,9 @@ std::unique_ptr<Database> Database::openValidated(const QString &folder)
     return db;
 }
 
-std::unique_ptr<Database> Database::open(const QString &folder)
+std::unique_ptr<Database> Database::open(const QString &folder, const QString &password)
 {
-    std::unique_ptr<Database> db = openValidated(folder);
+    std::unique_ptr<Database> db = openValidated(folder, password);
     db->configure();
     return db;
 }
@@ -440,6 +447,7 @@ QSqlQuery Database::prepare(const QString &sql)
 
 void Database::exec(QSqlQuery &query, const QString &what)
 {
+    ++m_statementsSent;
     if (!query.exec())
         fail(query.lastError(), what);
 }
@@ -491,6 +499,7 @@ QSqlQuery Database::run(const QString &sql, const QVariantList &binds)
         reconnectIfLost();
         QSqlQuery query(connection());
         query.setForwardOnly(true);
+        ++m_statementsSent;
         if (!query.exec(sql))
             fail(query.lastError());
         return query;

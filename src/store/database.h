@@ -35,7 +35,9 @@ public:
     // Opens an existing venue database in a data folder or on a server; never creates or alters one. Throws
     // StoreError naming what is wrong. Reads only the header, the schema and the ends of each table, so that
     // it costs the same on any size of history; the whole file is read by checkDatabaseFile (integritycheck.h).
-    static std::unique_ptr<Database> open(const QString &where);
+    // On a server, password (when not empty) is used instead of libpq's own sources; PasswordNeeded says
+    // that one is wanted or was wrong.
+    static std::unique_ptr<Database> open(const QString &where, const QString &password = {});
     // A database on a server, for a program that may read and write these tables alone (a room PC's agent,
     // under a role granted nothing else): checks only their fields, and listens to no other station.
     static std::unique_ptr<Database> openTablesOnServer(const QString &address, const QList<const TableDef *> &tables);
@@ -72,6 +74,8 @@ public:
     QSqlQuery run(const QString &sql, const QVariantList &binds = {});
     QSqlQuery prepare(const QString &sql);
     void exec(QSqlQuery &query, const QString &what = {});
+    // How many statements this connection has sent: what a step costs, whatever the engine's speed.
+    quint64 statementsSent() const { return m_statementsSent; }
     // Inserts a record (its fields named bare, their values bound in the same order) and answers its row key.
     // Notes the write.
     qint64 insert(const TableDef &table, const QStringList &fields, const QVariantList &binds);
@@ -99,8 +103,8 @@ signals:
 private:
     friend class Transaction;
     Database(Engine engine, const QString &location, const QString &connectionName);
-    static std::unique_ptr<Database> openValidated(const QString &folder);
-    static std::unique_ptr<Database> connectServer(const QString &address);
+    static std::unique_ptr<Database> openValidated(const QString &folder, const QString &password = {});
+    static std::unique_ptr<Database> connectServer(const QString &address, const QString &password = {});
     void configure();
     void listenForChanges();
     void otherWrote(const QString &name, QSqlDriver::NotificationSource source, const QVariant &payload);
@@ -121,6 +125,7 @@ private:
     void bumpAll();
 
     Dialect m_dialect;
+    quint64 m_statementsSent = 0;
     QString m_location;
     QString m_folder;
     QString m_file; // the SQLite file; empty on a server

@@ -31,6 +31,14 @@ public:
     using StoreError::StoreError;
 };
 
+// The database server wants a password that libpq's own sources (PGPASSWORD, the password file) did not
+// give, or refused the one given.
+class PasswordNeeded : public StoreError
+{
+public:
+    using StoreError::StoreError;
+};
+
 // The record being saved is no longer stored: another station deleted it.
 class RecordGone : public StoreError
 {

@@ -2,7 +2,10 @@
 
 #include "database.h"
 #include "fielddef.h"
+#include "fieldvalue.h"
 #include "openvisits.h"
+#include "reservationtimes.h"
+#include "storedrecord.h"
 #include "storeerror.h"
 #include "tables.h"
 
@@ -92,6 +95,57 @@ void checkAmounts(const TableDef &table, const QVector<QVariant> &values, const 
     }
 }
 
+// A reservation names a guest, a room that exists and a stay of sensible times, and never overlaps another
+// booking of its room. The room's record is locked first, so that two stations booking one room at once
+// are taken one after the other and the second sees the first.
+void checkReservation(Database &db, const TableDef &table, qint64 rowid, const QVector<QVariant> &values,
+                      const QVector<bool> &changed)
+{
+    const auto at = [&](const char *field) { return table.fieldIndex(QLatin1String(field)); };
+    const auto touched = [&](int i) { return rowid == 0 || changed[i]; };
+    const int name = at("Reservation_name"), room = at("Reservation_room"), from = at("Reservation_from"),
+              to = at("Reservation_to"), deposit = at("Reservation_deposit"), state = at("Reservation_state");
+    if (touched(name) && blank(values[name]))
+        throw StoreError(QStringLiteral("预订的“姓名”不能为空，预订没有保存"));
+    const QString stateText = values[state].toString();
+    if (touched(state) && !reservationtimes::isState(stateText))
+        throw StoreError(QStringLiteral("预订的“状态”只能是“预订”、“已到”、“取消”或“过期”，预订没有保存"));
+    if (touched(deposit) && !values[deposit].isNull() && values[deposit].toDouble() < 0)
+        throw StoreError(QStringLiteral("预订的“订金”不能是负数，预订没有保存"));
+    const QDateTime begin = values[from].toDateTime();
+    const QDateTime end = values[to].toDateTime();
+    if (touched(from) && values[from].isNull())
+        throw StoreError(QStringLiteral("预订的“预计到店”时间不能为空，预订没有保存"));
+    if (touched(to) && values[to].isNull())
+        throw StoreError(QStringLiteral("预订的“预计离店”时间不能为空，预订没有保存"));
+    if ((touched(from) || touched(to)) && end <= begin)
+        throw StoreError(QStringLiteral("预订的“预计离店”时间须晚于“预计到店”时间，预订没有保存"));
+    if ((touched(from) || touched(to)) && begin.addSecs(reservationtimes::kLongestHours * 3600) < end)
+        throw StoreError(QStringLiteral("一次预订不能超过%1小时，预订没有保存").arg(reservationtimes::kLongestHours));
+    const QString roomId = values[room].toString().trimmed();
+    if (touched(room) && roomId.isEmpty())
+        throw StoreError(QStringLiteral("预订的“房间”不能为空，预订没有保存"));
+    if (!reservationtimes::holdsRoom(stateText) || !(touched(room) || touched(from) || touched(to) || touched(state)))
+        return;
+    if (!StoredRecord::find(db, tables::room(), QStringLiteral("Room_id"), roomId, true))
+        throw StoreError(QStringLiteral("房间“%1”不存在，预订没有保存").arg(roomId));
+    // Read by the index on the arrival time: no booking longer than the longest can reach back further.
+    QSqlQuery others = db.run(
+        QStringLiteral("SELECT Reservation_name, Reservation_from, Reservation_to FROM Reservation "
+                       "WHERE Reservation_from > ? AND Reservation_from < ? AND lower(Reservation_room) = lower(?) "
+                       "AND Reservation_state IN (?, ?) AND Reservation_id <> ? ORDER BY Reservation_from"),
+        {fieldvalue::toSql(table.fields[from], begin.addSecs(-reservationtimes::kLongestHours * 3600)),
+         fieldvalue::toSql(table.fields[to], end), roomId, reservationtimes::booked, reservationtimes::arrived, rowid});
+    while (others.next()) {
+        const QDateTime otherFrom = fieldvalue::fromSql(table.fields[from], others.value(1)).toDateTime();
+        const QDateTime otherTo = fieldvalue::fromSql(table.fields[to], others.value(2)).toDateTime();
+        if (reservationtimes::overlaps(begin, end, otherFrom, otherTo))
+            throw Refused(QStringLiteral("房间%1在%2至%3已有“%4”的预订，时间重叠，预订没有保存")
+                              .arg(roomId, otherFrom.toString(QStringLiteral("MM-dd HH:mm")),
+                                   otherTo.toString(QStringLiteral("MM-dd HH:mm")), others.value(0).toString()));
+    }
+}
+
 } // namespace
 
 void check(Database &db, const TableDef &table, qint64 rowid, const QVector<QVariant> &values,
@@ -104,6 +158,8 @@ void check(Database &db, const TableDef &table, qint64 rowid, const QVector<QVar
         checkRoom(db, table, rowid, values, changed);
     else if (&table == &tables::callpear())
         checkOrderLine(db, table, rowid, values, changed);
+    else if (&table == &tables::reservation())
+        checkReservation(db, table, rowid, values, changed);
 }
 
 } // namespace ktv::writerules

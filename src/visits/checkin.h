@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 // The rules of check-in that are no more than computations.
@@ -11,5 +12,7 @@ bool searchesByName(const QString &text);
 
 QString roomInUseMessage(const QString &room);
 QString openedMessage(const QString &room, const QString &member);
+// Asked before a room whose booked party is due is let to another guest.
+QString bookedRoomQuestion(const QString &name, const QDateTime &from);
 
 } // namespace ktv::checkin

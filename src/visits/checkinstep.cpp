@@ -6,6 +6,8 @@
 #include "store/database.h"
 #include "store/journal.h"
 #include "store/openvisits.h"
+#include "store/reservations.h"
+#include "store/reservationtimes.h"
 #include "store/storedrecord.h"
 #include "store/tables.h"
 
@@ -37,6 +39,18 @@ Opened checkIn(Database &db, const QString &memberId, const QString &roomId, con
     room->set(QStringLiteral("Room_used"), tables::yes);
     room->write(db);
     journal::record(db, {QStringLiteral("开房"), opened.serial, opened.room}, now);
+    tx.commit();
+    return opened;
+}
+
+Opened checkInReserved(Database &db, const QString &memberId, qint64 reservationId, const QDateTime &now)
+{
+    Transaction tx(db);
+    StoredRecord booking = reservations::forArrival(db, reservationId);
+    const Opened opened = checkIn(db, memberId, booking.text(QStringLiteral("Reservation_room")), now);
+    booking.set(QStringLiteral("Reservation_state"), reservationtimes::arrived);
+    booking.set(QStringLiteral("Reservation_visit"), opened.serial);
+    booking.write(db);
     tx.commit();
     return opened;
 }

@@ -22,5 +22,10 @@ struct Opened
 // out, is refused with the cashier's message (checkoutsteps.h's Refused); nothing is written then.
 Opened checkIn(Database &db, const QString &memberId, const QString &roomId, const QDateTime &now);
 
+// The same check-in for a party that booked: the reservation, read as stored now in the same transaction,
+// is marked "已到" with the new visit's serial number. A reservation gone, arrived or cancelled since, or a
+// room let meanwhile, is refused and nothing is written.
+Opened checkInReserved(Database &db, const QString &memberId, qint64 reservationId, const QDateTime &now);
+
 } // namespace checkin
 } // namespace ktv

@@ -3,6 +3,7 @@
 #include "store/database.h"
 #include "store/journal.h"
 #include "store/openvisits.h"
+#include "store/reservations.h"
 #include "store/storedrecord.h"
 #include "store/tables.h"
 
@@ -208,11 +209,25 @@ PaymentPlan planPayment(StoredRecord &visit)
 
 bool needsManager(const PaymentPlan &plan) { return plan.entry.action != QStringLiteral("收费"); }
 
+// The deposit of the reservation the party checked in on counts as paid once, at the visit's first payment
+// after it: added to what the cashier typed, and journalled so that a second payment does not add it again.
+// Returns the amount added; 0 when there is none to add.
+double countDeposit(Database &db, StoredRecord &visit)
+{
+    const qint64 serial = visit.integer(kSerial);
+    const double deposit = reservations::depositOf(db, serial);
+    if (charge::compareMoney(deposit, 0) <= 0 || reservations::depositCounted(db, serial, visit.dateTime(kBegin)))
+        return 0;
+    visit.set(kPaid, visit.number(kPaid) + deposit);
+    return deposit;
+}
+
 } // namespace
 
 QString paymentNeedingManager(Database &db, qint64 serial)
 {
     StoredRecord visit = visitOf(db, serial);
+    countDeposit(db, visit);
     const PaymentPlan plan = planPayment(visit);
     return needsManager(plan) ? plan.entry.action : QString();
 }
@@ -222,6 +237,7 @@ charge::Settlement takePayment(Database &db, qint64 serial, const QDateTime &now
 {
     Transaction tx(db);
     StoredRecord visit = visitOf(db, serial);
+    const double deposit = countDeposit(db, visit);
     const PaymentPlan plan = planPayment(visit);
     // The bill as stored now decides: it may have changed since the manager was asked.
     if (needsManager(plan) && !managerAllowed)
@@ -235,6 +251,8 @@ charge::Settlement takePayment(Database &db, qint64 serial, const QDateTime &now
                          plan.entry.after};
     entry.authorised = authorisedBy;
     journal::record(db, entry, now);
+    if (deposit > 0)
+        journal::record(db, {reservations::depositAction, serial, visit.text(kVisitRoom), deposit}, now);
     tx.commit();
     return s;
 }

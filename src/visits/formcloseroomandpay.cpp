@@ -2,9 +2,11 @@
 
 #include "charge.h"
 #include "checkoutsteps.h"
+#include "deposit.h"
 
 #include "store/database.h"
 #include "store/openvisits.h"
+#include "store/reservations.h"
 #include "store/datamodule.h"
 #include "store/storeerror.h"
 #include "store/tables.h"
@@ -17,6 +19,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSplitter>
@@ -79,6 +82,7 @@ TFormCloseroomandPay::TFormCloseroomandPay(TDataModule1 &data, const Platform &p
     m_clients->setIndexName(QStringLiteral("client_room_id"));
 
     buildScreen();
+    addDepositLabel();
     FormCreate();
 
     // The status bar follows the current visit every second, also while the screen is hidden.
@@ -340,6 +344,7 @@ void TFormCloseroomandPay::followStep()
 {
     m_visits->followOwnWrite();
     m_lines->followOwnWrite();
+    m_depositShownFor = -1;
 }
 
 void TFormCloseroomandPay::BitBtnTuifangClick()
@@ -462,6 +467,28 @@ void TFormCloseroomandPay::Timer1Timer()
     m_status->setPanelText(4, QStringLiteral("实付:") + numberform::plainDecimal(m_visits->value(kPaid)));
     m_status->setPanelText(5, charge::changePanelText(optional(*m_visits, kChange)));
     m_status->setPanelText(6, m_visits->isNull(kMark) ? QString() : m_markBox->text());
+    showDeposit();
+}
+
+// --- a reservation's deposit ---------------------------------------------------------------------------
+
+void TFormCloseroomandPay::addDepositLabel()
+{
+    m_deposit = new QLabel(this);
+    m_deposit->setObjectName(QStringLiteral("LabelDeposit"));
+    if (auto *column = qobject_cast<QVBoxLayout *>(layout()))
+        column->insertWidget(1, m_deposit);
+}
+
+// The deposit of the visit shown, followed with the status bar; read again when another visit is shown and
+// after each step.
+void TFormCloseroomandPay::showDeposit()
+{
+    const qint64 serial = m_visits->isEmpty() ? 0 : m_visits->integer(kLishui);
+    if (serial == m_depositShownFor)
+        return;
+    m_depositShownFor = serial;
+    m_deposit->setText(serial ? deposit::text(reservations::depositOf(m_data.database(), serial)) : QString());
 }
 
 } // namespace ktv

@@ -6,6 +6,7 @@
 #include <optional>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
@@ -37,6 +38,7 @@ public:
     StatusPanels *StatusBar1() const { return m_status; }
     QTimer *Timer1() const { return m_timer; }
     DBEdit *paidBox() const { return m_paidBox; }
+    QLabel *LabelDeposit() const { return m_deposit; }
 
     // Where "&6打印小票" opens the receipt screen; the program sets it.
     void setReceiptOpener(std::function<void(QWidget *)> opener) { m_openReceipt = std::move(opener); }
@@ -72,6 +74,8 @@ private:
     qint64 chosenVisit();
     void followStep();
     std::optional<double> optional(Cursor &cursor, const QString &field) const;
+    void addDepositLabel();
+    void showDeposit();
 
     TDataModule1 &m_data;
     Platform m_platform;
@@ -94,6 +98,8 @@ private:
     DBEdit *m_markBox = nullptr;
     StatusPanels *m_status = nullptr;
     QTimer *m_timer = nullptr;
+    QLabel *m_deposit = nullptr;
+    qint64 m_depositShownFor = -1; // the visit whose deposit the label shows
     std::function<void(QWidget *)> m_openReceipt;
     Authoriser m_authorise;
 };

@@ -6,6 +6,7 @@
 
 #include "store/database.h"
 #include "store/datamodule.h"
+#include "store/reservations.h"
 #include "store/storeerror.h"
 #include "store/tables.h"
 #include "widgets/dbgrid.h"
@@ -160,24 +161,33 @@ void TFormOpenroom::Table2AfterPost()
     m_rooms->post(); // never left pending for a later move to store
 }
 
-void TFormOpenroom::BitBtnKaifangClick()
+// The member the cashier chose, never the neighbour of one changed elsewhere since; false when there is none
+// to let a room to (the cashier has been told).
+bool TFormOpenroom::memberReady()
 {
     Cursor &members = *m_data.TableCustomers;
     if (members.state() == CursorState::Insert) {
         m_platform.dialogs.showMessage(QStringLiteral("新会员的资料还没有保存，请先保存或取消后再开房！"));
-        return;
+        return false;
     }
     if (members.isEmpty()) {
         m_platform.dialogs.showMessage(QStringLiteral("没有客户信息，请首先添加客户！"));
-        return;
+        return false;
     }
+    members.checkBrowseMode();
+    members.requireChosen();
+    return true;
+}
+
+void TFormOpenroom::BitBtnKaifangClick()
+{
+    if (!memberReady())
+        return;
     if (m_rooms->isEmpty()) {
         m_platform.dialogs.showMessage(QStringLiteral("没有空房可开！"));
         return;
     }
-    // The member and the room the cashier chose, never the neighbours of ones changed elsewhere since.
-    members.checkBrowseMode();
-    members.requireChosen();
+    // The room the cashier chose, never the neighbour of one changed elsewhere since.
     m_rooms->checkBrowseMode();
     m_rooms->requireChosen();
     const QString room = m_rooms->text(kRoomId);
@@ -185,9 +195,39 @@ void TFormOpenroom::BitBtnKaifangClick()
         m_platform.dialogs.showMessage(checkin::roomInUseMessage(room));
         return;
     }
+    if (!confirmBooked(room))
+        return;
+    letRoom(room, 0);
+}
+
+// A room whose booked party is due is let to another guest only when the cashier says so.
+bool TFormOpenroom::confirmBooked(const QString &room)
+{
+    Database &db = m_data.database();
+    const QDateTime now = m_platform.clock.now();
+    for (const reservations::Booking &b : reservations::onBoard(db, now, reservations::leadMinutes(db))) {
+        if (b.room.compare(room, Qt::CaseInsensitive) == 0)
+            return m_platform.dialogs.confirm(checkin::bookedRoomQuestion(b.name, b.from));
+    }
+    return true;
+}
+
+void TFormOpenroom::checkInReservation(qint64 reservationId, const QString &room)
+{
+    if (!memberReady())
+        return;
+    m_rooms->locate(kRoomId, room, LocateOption::CaseInsensitive); // the room shows as it is let
+    letRoom(room, reservationId);
+}
+
+void TFormOpenroom::letRoom(const QString &room, qint64 reservationId)
+{
+    const QString member = m_data.TableCustomers->text(kMemberId);
     try {
-        const checkin::Opened opened =
-            checkin::checkIn(m_data.database(), members.text(kMemberId), room, m_platform.clock.now());
+        const QDateTime now = m_platform.clock.now();
+        const checkin::Opened opened = reservationId
+                                           ? checkin::checkInReserved(m_data.database(), member, reservationId, now)
+                                           : checkin::checkIn(m_data.database(), member, room, now);
         m_rooms->refresh(); // the room leaves the free-room list
         m_visits->locate(QStringLiteral("Openroom_Lishui"), opened.serial);
         m_platform.dialogs.showMessage(checkin::openedMessage(opened.room, opened.member));

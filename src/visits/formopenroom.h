@@ -31,11 +31,17 @@ public:
     void EditHybhChange();
     void BitBtnDingweiHYClick();
     void BitBtnKaifangClick();
+    // Checks in the party of a reservation for the member current in the shared member cursor, as the
+    // button does for the room it names, without asking about the booking: it is the booking.
+    void checkInReservation(qint64 reservationId, const QString &room);
     void Table2BeforeInsert();
     void Table2AfterPost();
 
 private:
     void buildScreen();
+    bool memberReady();
+    bool confirmBooked(const QString &room);
+    void letRoom(const QString &room, qint64 reservationId);
 
     TDataModule1 &m_data;
     Platform m_platform;

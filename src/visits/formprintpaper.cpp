@@ -1,11 +1,13 @@
 #include "formprintpaper.h"
 
+#include "deposit.h"
 #include "receipt.h"
 
 #include "store/cursor.h"
 #include "store/datamodule.h"
 #include "store/datasource.h"
 #include "store/fieldvalue.h"
+#include "store/reservations.h"
 #include "store/tables.h"
 #include "widgets/dbedit.h"
 #include "widgets/dbnavigator.h"
@@ -126,7 +128,10 @@ void TFormPrintpaper::BitBtnPrintClick()
         for (const QString &field : receipt::fields())
             values << m_visits->value(field);
     }
-    printPage(receipt::texts(values, systemDecimalPoint()));
+    // A reservation's deposit, counted in the amount paid, is named on the receipt.
+    const double paidAhead =
+        m_visits->isEmpty() ? 0.0 : reservations::depositOf(m_visits->database(), m_visits->integer(kSerial));
+    printPage(deposit::onReceipt(receipt::texts(values, systemDecimalPoint()), paidAhead, systemDecimalPoint()));
     m_platform.dialogs.showMessage(QStringLiteral("打印完毕！欢迎再来！"));
 }
 
