@@ -99,7 +99,8 @@ int addStaff(int argc, char *argv[], const ktv::StartOptions &options)
     QCoreApplication app(argc, argv);
     const ktv::SystemClock clock;
     try {
-        std::unique_ptr<ktv::Database> db = ktv::Database::open(ktv::locateVenue(options.dataFolder, options.database).where());
+        const ktv::VenueLocation venue = ktv::locateVenue(options.dataFolder, options.database);
+        std::unique_ptr<ktv::Database> db = ktv::Database::open(venue.where());
         if (db->needsUpgrade())
             throw ktv::StoreError(QStringLiteral("数据库来自较早的版本：请先启动一次程序，让它升级数据库"));
         QTextStream in(stdin);
