@@ -677,7 +677,7 @@ int measure(const QString &folder, int repeat)
     if (!onServer)
         say(QStringLiteral("plan reportMonth %1 | %2")
                 .arg(planOf(*db, reports::visitsStatement(), monthBounds),
-                     planOf(*db, reports::linesStatement(), monthBounds)));
+                     planOf(*db, reports::linesStatement(db->dialect()), monthBounds)));
     report("reportMonth", timeRepeatedly(repeat, [&] {
                QElapsedTimer timer;
                timer.start();

@@ -1,38 +1,14 @@
+#include "programrun.h"
 #include "storefixture.h"
 
 #include "staff/password.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 
 using namespace ktv;
 
-namespace {
-
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Run ktvWith(const QStringList &arguments, const QByteArray &input = {})
-{
-    QProcess process;
-    process.start(QStringLiteral(KTV_PROGRAM), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    Run run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.code = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-} // namespace
+using Run = ProgramRun;
 
 class CommandLineTest : public QObject
 {
@@ -52,14 +28,14 @@ void CommandLineTest::helpListsEveryVerbOnce()
     QCOMPARE(help.code, 0);
     QVERIFY(help.err.isEmpty());
     for (const char *verb :
-         {"--data-dir", "--create-data", "--check", "--backup", "--restore", "--report", "--add-staff", "--help",
-          "--version"}) {
+         {"--data-dir", "--database", "--create-data", "--check", "--backup", "--copy-to", "--restore", "--report",
+          "--add-staff", "--help", "--version"}) {
         const QRegularExpression line(QStringLiteral("^  %1\\b").arg(QLatin1String(verb)),
                                       QRegularExpression::MultilineOption);
         QVERIFY2(help.out.count(line) == 1, verb);
     }
     // The options that go with a verb are on its line.
-    QVERIFY(help.out.contains(QStringLiteral("--create-data DIR [--demo]")));
+    QVERIFY(help.out.contains(QStringLiteral("--create-data DIR [--database URL] [--demo]")));
     QVERIFY(help.out.contains(QStringLiteral("--from YYYY-MM-DD --to YYYY-MM-DD [--csv]")));
 }
 
@@ -87,8 +63,7 @@ void CommandLineTest::refusedWithoutDoingAnything_data()
     QTest::newRow("csv without report") << QStringLiteral("--check --csv").split(' ');
     QTest::newRow("staff without a role") << QStringLiteral("--add-staff S01 张三").split(' ');
     QTest::newRow("database that names no server") << QStringLiteral("--database ktv.db").split(' ');
-    QTest::newRow("database with a verb, for now")
-        << QStringLiteral("--database postgresql://ktv@127.0.0.1:1/venue --backup").split(' ');
+    QTest::newRow("copy-to and backup") << QStringLiteral("--copy-to copy.db --backup").split(' ');
 }
 
 void CommandLineTest::refusedWithoutDoingAnything()

@@ -4,6 +4,7 @@
 #include "store/datamodule.h"
 #include "store/demodata.h"
 #include "store/gbk.h"
+#include "store/rowdeletion.h"
 #include "store/storedrecord.h"
 #include "store/storeerror.h"
 
@@ -48,6 +49,7 @@ class DatabaseTest : public QObject
 
 private slots:
     void initTestCase() { KTV_REQUIRE_ENGINE(); }
+    void clearingInBatchesKeepsTheSerial();
     void widthsCountGbkBytes_data();
     void widthsCountGbkBytes();
     void textGbkCannotHoldIsRefused();
@@ -455,6 +457,28 @@ void DatabaseTest::secondProcessWritingClients()
     QVERIFY(agent.waitForFinished(60000));
     QCOMPARE(agent.exitCode(), 0);
     QCOMPARE(f.count(QStringLiteral("Clients")), posted + 200);
+}
+
+void DatabaseTest::clearingInBatchesKeepsTheSerial()
+{
+    // More than one batch of visits, some of them not matched: each engine's keys bound the batches.
+    StoreFixture f;
+    qint64 last = 0;
+    {
+        Transaction tx(*f.db);
+        for (int i = 0; i < 4100; ++i)
+            last = f.db->insert(tables::openroom(), {QStringLiteral("Openroom_room_id")},
+                                {i % 1000 == 0 ? QStringLiteral("102") : QStringLiteral("101")});
+        tx.commit();
+    }
+    {
+        Transaction tx(*f.db);
+        QCOMPARE(deleteRows(*f.db, tables::openroom(), QStringLiteral("Openroom_room_id = ?"), {QStringLiteral("101")}),
+                 4095);
+        tx.commit();
+    }
+    QCOMPARE(f.count(QStringLiteral("Openroom")), 5);
+    QCOMPARE(f.db->insert(tables::openroom(), {}, {}), last + 1);
 }
 
 int main(int argc, char **argv)

@@ -1,6 +1,7 @@
 #include "apptitle.h"
 #include "checkdata.h"
 #include "formmain.h"
+#include "serververbs.h"
 #include "startup.h"
 
 #include "reports/reportcommand.h"
@@ -9,6 +10,7 @@
 #include "store/database.h"
 #include "store/storeerror.h"
 #include "store/clock.h"
+#include "store/venuelocation.h"
 #include "widgets/platform.h"
 #include "widgets/qtplatform.h"
 #include "widgets/qtprinter.h"
@@ -18,15 +20,31 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
+
+// The venue every verb works on: the data folder's database, or the server's that --database or the folder's
+// ktv.ini names. Nothing when it cannot be told; the reason is printed.
+std::optional<ktv::VenueLocation> venueOf(const ktv::StartOptions &options)
+{
+    try {
+        return ktv::locateVenue(options.dataFolder, options.database);
+    } catch (const ktv::StoreError &e) {
+        std::fprintf(stderr, "ktv: %s\n", qPrintable(e.message()));
+        return std::nullopt;
+    }
+}
 
 // Creating a venue database needs no display, so it runs before any window system is asked for.
 int createData(int argc, char *argv[], const ktv::StartOptions &options)
 {
     QCoreApplication app(argc, argv);
     const ktv::SystemClock clock;
-    const QString error = ktv::createVenueData(options.createFolder, options.demo, clock);
+    const QString error =
+        options.database.isEmpty()
+            ? ktv::createVenueData(options.createFolder, options.demo, clock)
+            : ktv::createServerVenue(options.createFolder, options.database, options.demo, clock);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "ktv: %s\n", qPrintable(error));
         return 1;
@@ -41,8 +59,11 @@ int printReport(int argc, char *argv[], const ktv::StartOptions &options)
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
+    const std::optional<ktv::VenueLocation> venue = venueOf(options);
+    if (!venue)
+        return 1;
     return ktv::reports::runReportCommand(
-        {options.dataFolder, options.report, options.reportFrom, options.reportTo, options.csv}, out, err);
+        {venue->where(), options.report, options.reportFrom, options.reportTo, options.csv}, out, err);
 }
 
 // Backing up and restoring need no display either.
@@ -52,8 +73,24 @@ int backupVerbs(int argc, char *argv[], const ktv::StartOptions &options)
     const ktv::SystemClock clock;
     QTextStream out(stdout);
     QTextStream err(stderr);
+    const std::optional<ktv::VenueLocation> venue = venueOf(options);
+    if (!venue)
+        return 1;
+    if (venue->onServer())
+        return options.backup ? ktv::serverBackupVerb(*venue, clock, out, err)
+                              : ktv::serverRestoreVerb(*venue, options.restoreFile, clock, out, err);
     return options.backup ? ktv::backupVerb(options.dataFolder, clock, out, err)
                           : ktv::restoreVerb(options.dataFolder, options.restoreFile, clock, out, err);
+}
+
+// Copying between engines prints its progress as it goes.
+int copyTo(int argc, char *argv[], const ktv::StartOptions &options)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const std::optional<ktv::VenueLocation> venue = venueOf(options);
+    return venue ? ktv::copyToVerb(*venue, options.copyTo, out, err) : 1;
 }
 
 // Adding a member of staff reads the password from standard input, so that it shows in no process list.
@@ -62,7 +99,8 @@ int addStaff(int argc, char *argv[], const ktv::StartOptions &options)
     QCoreApplication app(argc, argv);
     const ktv::SystemClock clock;
     try {
-        std::unique_ptr<ktv::Database> db = ktv::Database::open(options.dataFolder);
+        const ktv::VenueLocation venue = ktv::locateVenue(options.dataFolder, options.database);
+        std::unique_ptr<ktv::Database> db = ktv::Database::open(venue.where());
         if (db->needsUpgrade())
             throw ktv::StoreError(QStringLiteral("数据库来自较早的版本：请先启动一次程序，让它升级数据库"));
         QTextStream in(stdin);
@@ -102,10 +140,16 @@ int main(int argc, char *argv[])
         return backupVerbs(argc, argv, options);
     if (!options.addStaffId.isEmpty())
         return addStaff(argc, argv, options);
+    if (!options.copyTo.isEmpty())
+        return copyTo(argc, argv, options);
     if (options.check) {
         QCoreApplication app(argc, argv);
         QTextStream out(stdout);
-        return ktv::checkVenueData(options.dataFolder, out);
+        const std::optional<ktv::VenueLocation> venue = venueOf(options);
+        if (!venue)
+            return 1;
+        return venue->onServer() ? ktv::checkServerDatabase(venue->database, out)
+                                 : ktv::checkVenueData(options.dataFolder, out);
     }
 
     QApplication app(argc, argv);

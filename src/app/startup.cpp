@@ -22,6 +22,7 @@
 #include "store/demodata.h"
 #include "store/integritycheck.h"
 #include "store/storeerror.h"
+#include "store/venuelocation.h"
 #include "widgets/platform.h"
 #include "widgets/statuspanels.h"
 
@@ -54,11 +55,15 @@ struct VerbLine
 const VerbLine kVerbLines[] = {
     {"(不带命令)", "启动收银程序"},
     {"--data-dir DIR", "使用数据文件夹 DIR（默认为 %1），可与下面除 --create-data 外的命令同用"},
-    {"--database URL", "启动收银程序，使用 PostgreSQL 服务器上的数据库 postgresql://用户名@服务器:端口/数据库名"
-                       "（密码来自 PGPASSWORD 或密码文件）；数据文件夹仍存放设置和备份"},
-    {"--create-data DIR [--demo]", "在 DIR 新建空的场所数据库后退出（--demo 加入演示的房间、酒水、会员和一周的消费）"},
-    {"--check", "检查数据库文件的每一页、每条记录和索引：正常时打印 ok，否则打印损坏之处"},
+    {"--database URL", "使用 PostgreSQL 服务器上的数据库 postgresql://用户名@服务器:端口/数据库名"
+                       "（密码来自 PGPASSWORD 或密码文件），优先于数据文件夹中 ktv.ini 的 [database] url；"
+                       "可与任何命令同用，数据文件夹仍存放设置和备份"},
+    {"--create-data DIR [--database URL] [--demo]",
+     "在 DIR 新建空的场所数据库后退出；给了 --database 时在服务器上的空数据库中建立，并写入 DIR/ktv.ini"
+     "（--demo 加入演示的房间、酒水、会员和一周的消费）"},
+    {"--check", "检查数据库文件的每一页、每条记录和索引（服务器上的数据库：表结构和索引）：正常时打印 ok，否则打印问题"},
     {"--backup", "把数据库备份为 DIR/backups/ktv-日期-时间.db 并打印其路径（程序运行时也可以）"},
+    {"--copy-to URL|FILE.db", "把数据库整个复制到服务器上的空数据库或新的数据库文件，并逐表打印两边的记录数和金额合计"},
     {"--restore FILE", "用备份文件 FILE 恢复数据库（须先退出程序），被替换的数据库另存为恢复前的备份"},
     {"--report takings|rooms|drinks|staff --from YYYY-MM-DD --to YYYY-MM-DD [--csv]", "打印营业、房间、酒水或员工操作报表"},
     {"--add-staff ID NAME ROLE", "添加员工（ROLE 为 收银员、经理 或 管理员），密码从标准输入读一行"},
@@ -101,11 +106,12 @@ StartOptions parseStartOptions(const QStringList &arguments)
     const QCommandLineOption backup(QStringLiteral("backup"));
     const QCommandLineOption restore(QStringLiteral("restore"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption check(QStringLiteral("check"));
+    const QCommandLineOption copyTo(QStringLiteral("copy-to"), QString(), QStringLiteral("URL"));
     const QCommandLineOption addStaff(QStringLiteral("add-staff"), QString(), QStringLiteral("ID"));
     const QCommandLineOption help(QStringLiteral("help"));
     const QCommandLineOption version(QStringLiteral("version"));
-    const QList<QCommandLineOption> all{dataDir, database, createData, demo,     report, from,   to,
-                                        csv,     backup,   restore,    check,    addStaff, help, version};
+    const QList<QCommandLineOption> all{dataDir, database, createData, demo,     report, from,   to,     csv,
+                                        backup,  restore,  check,      copyTo,   addStaff, help, version};
     parser.addOptions(all);
     StartOptions options;
     const auto refuse = [&options](const QString &why) {
@@ -125,7 +131,7 @@ StartOptions parseStartOptions(const QStringList &arguments)
             return refuse(QStringLiteral("--%1 只能给一次").arg(option.names().first()));
     }
     QStringList verbs;
-    for (const QCommandLineOption *verb : {&createData, &check, &backup, &restore, &report, &addStaff, &help, &version}) {
+    for (const QCommandLineOption *verb : {&createData, &check, &backup, &restore, &report, &copyTo, &addStaff, &help, &version}) {
         if (parser.isSet(*verb))
             verbs << QStringLiteral("--") + verb->names().first();
     }
@@ -145,6 +151,7 @@ StartOptions parseStartOptions(const QStringList &arguments)
     options.reportTo = parser.value(to);
     options.csv = parser.isSet(csv);
     options.check = parser.isSet(check);
+    options.copyTo = parser.value(copyTo);
     if (parser.isSet(addStaff)) {
         options.addStaffId = parser.value(addStaff);
         options.addStaffName = positional.value(0);
@@ -154,6 +161,8 @@ StartOptions parseStartOptions(const QStringList &arguments)
     }
     if (parser.isSet(createData) && options.createFolder.isEmpty())
         return refuse(QStringLiteral("--create-data 需要一个文件夹"));
+    if (parser.isSet(copyTo) && options.copyTo.isEmpty())
+        return refuse(QStringLiteral("--copy-to 需要服务器上数据库的地址或一个新的数据库文件"));
     if (parser.isSet(restore) && options.restoreFile.isEmpty())
         return refuse(QStringLiteral("--restore 需要一个备份文件"));
     if (parser.isSet(report) && options.report.isEmpty())
@@ -164,8 +173,6 @@ StartOptions parseStartOptions(const QStringList &arguments)
         return refuse(QStringLiteral("--from、--to 和 --csv 只能与 --report 同用"));
     if (parser.isSet(database) && !Database::isServerAddress(options.database))
         return refuse(QStringLiteral("--database 需要服务器上数据库的地址：postgresql://用户名@服务器:端口/数据库名"));
-    if (parser.isSet(database) && !verbs.isEmpty())
-        return refuse(QStringLiteral("--database 目前只用于启动收银程序，不能与 %1 同用").arg(verbs.join(QStringLiteral("、"))));
     if (parser.isSet(dataDir) && !options.createFolder.isEmpty())
         return refuse(QStringLiteral("--create-data 自带文件夹，不能再给 --data-dir"));
     return options;
@@ -193,11 +200,12 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
                                       const QString &database)
 {
     auto program = std::make_unique<Program>();
-    const bool onServer = !database.isEmpty();
+    VenueLocation venue;
     try {
-        if (onServer && !QFileInfo(folder).isDir())
+        venue = locateVenue(folder, database);
+        if (venue.onServer() && !QFileInfo(folder).isDir())
             throw StoreError(QStringLiteral("找不到数据文件夹：%1").arg(QDir::toNativeSeparators(folder)));
-        program->db = openAskingPassword(onServer ? database : folder, platform.dialogs);
+        program->db = openAskingPassword(venue.where(), platform.dialogs);
         program->lock = FolderLock::tryHold(folder);
         if (!program->lock)
             throw StoreError(QStringLiteral("数据文件夹 %1 已被另一个运行中的本程序使用")
@@ -277,7 +285,7 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
     }
     program->db->watchOtherWriters(500);
     // The daily copy and the full check read the database file; a server's database has none here.
-    if (!onServer) {
+    if (!venue.onServer()) {
         program->dailyBackup = startDailyBackup(folder, platform);
         startCheckWhenShown(*program, platform.dialogs);
     }

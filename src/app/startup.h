@@ -33,7 +33,7 @@ struct Program
 struct StartOptions
 {
     QString dataFolder;
-    QString database;     // set: the venue database is on this server; the data folder keeps the rest
+    QString database;     // set: the venue database is on this server (before ktv.ini's); the folder keeps the rest
     QString createFolder; // set: create a new venue database there instead of starting
     bool demo = false;
     QString report;       // set: print this report (--report) instead of starting
@@ -43,6 +43,7 @@ struct StartOptions
     bool backup = false;  // set: write a backup of the data folder's database and stop
     QString restoreFile;  // set: restore the data folder's database from this file and stop
     bool check = false;   // check the database in dataFolder instead of starting
+    QString copyTo;       // set: copy the venue database to this server address or SQLite file and stop
     QString addStaffId;   // set: add this member of staff (password from standard input) and stop
     QString addStaffName;
     QString addStaffRole;
@@ -57,7 +58,8 @@ StartOptions parseStartOptions(const QStringList &arguments);
 QString usageText();   // every verb, one line each
 QString versionText(); // "ktv VERSION"
 
-// Opens the venue database in folder, or on the server named by database, and builds the windows. A database
+// Opens the venue database in folder, or on the server named by database or by the folder's ktv.ini
+// (store/venuelocation.h), and builds the windows. A database
 // that cannot be opened is reported through the platform's error display and gives no program; no window is
 // shown then. The folder is held all the same: it keeps the settings and the backups.
 std::unique_ptr<Program> startProgram(const QString &folder, const Platform &platform, QString *error = nullptr,

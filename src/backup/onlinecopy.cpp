@@ -124,15 +124,15 @@ CopyTarget reserveBackup(const QString &dataFolder, BackupKind kind, const QDate
     throw StoreError(QStringLiteral("备份文件夹 %1 中同一时刻的备份太多").arg(shown(folder.path())));
 }
 
-QString writeBackup(const QString &dataFolder, const CopyTarget &target)
+QString writeCopy(const CopyTarget &target, const std::function<void(const QString &partPath)> &copy,
+                  const QString &of)
 {
     try {
-        copyInto(dataFolder, target.partPath);
+        copy(target.partPath);
         const QStringList problems = integrityProblems(target.partPath);
         if (!problems.isEmpty())
-            throw StoreError(
-                QStringLiteral("备份文件 %1 未通过完整性检查，数据库文件 %2 可能已损坏：\n%3")
-                    .arg(shown(target.partPath), shown(Database::fileNameIn(dataFolder)), problemList(problems)));
+            throw StoreError(QStringLiteral("备份文件 %1 未通过完整性检查，%2 可能已损坏：\n%3")
+                                 .arg(shown(target.partPath), of, problemList(problems)));
         // Backups are ordered and aged by this time: the moment the copy is of, on the program's clock.
         QFile part(target.partPath);
         if (target.moment.isValid() && part.open(QIODevice::ReadWrite)) {
@@ -147,6 +147,31 @@ QString writeBackup(const QString &dataFolder, const CopyTarget &target)
         throw StoreError(QStringLiteral("备份失败：%1").arg(e.message()));
     }
     return target.finalPath;
+}
+
+QString writeBackup(const QString &dataFolder, const CopyTarget &target)
+{
+    return writeCopy(
+        target, [&dataFolder](const QString &partPath) { copyInto(dataFolder, partPath); },
+        QStringLiteral("数据库文件 %1").arg(shown(Database::fileNameIn(dataFolder))));
+}
+
+CopyTarget reserveCopy(const QString &file)
+{
+    if (QFileInfo::exists(file))
+        throw StoreError(QStringLiteral("文件已存在，不会覆盖：%1").arg(shown(file)));
+    CopyTarget target;
+    target.finalPath = QFileInfo(file).absoluteFilePath();
+    target.partPath = target.finalPath + QStringLiteral(".part");
+    bool heldElsewhere = false;
+    target.writing = holdWriting(target.partPath, &heldElsewhere);
+    if (!target.writing)
+        throw StoreError(heldElsewhere ? QStringLiteral("另一个程序正在写入文件 %1").arg(shown(target.partPath))
+                                       : QStringLiteral("无法在文件夹中写入文件 %1").arg(shown(lockPathOf(target.partPath))));
+    QFile part(target.partPath);
+    if (!part.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw StoreError(QStringLiteral("无法写入文件 %1：%2").arg(shown(target.partPath), part.errorString()));
+    return target;
 }
 
 QString takeBackup(const QString &dataFolder, BackupKind kind, const QDateTime &moment)

@@ -2,6 +2,7 @@
 
 #include "backupfolder.h"
 
+#include <functional>
 #include <memory>
 
 class QLockFile;
@@ -29,6 +30,15 @@ CopyTarget reserveBackup(const QString &dataFolder, BackupKind kind, const QDate
 // the reserved file is removed, no file carries a backup's name, and StoreError says which file failed and
 // why.
 QString writeBackup(const QString &dataFolder, const CopyTarget &target);
+
+// The same for any copy: `copy` writes the reserved part file, which is then checked, given its moment and
+// renamed; `of` names what it is a copy of in a failed check's message. A file that is not whole never carries
+// the final name.
+QString writeCopy(const CopyTarget &target, const std::function<void(const QString &partPath)> &copy,
+                  const QString &of);
+
+// Reserves FILE.part beside a file that is not there yet, for a copy to that file. Refuses a file that exists.
+CopyTarget reserveCopy(const QString &file);
 
 // reserveBackup, then writeBackup.
 QString takeBackup(const QString &dataFolder, BackupKind kind, const QDateTime &moment);

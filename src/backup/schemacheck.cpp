@@ -133,6 +133,18 @@ QString foreignObjectsMessage(const QString &fileName, const SchemaFindings &fin
         .arg(QDir::toNativeSeparators(fileName), findings.foreign.join(QStringLiteral("、")));
 }
 
+QStringList programIndexes()
+{
+    QStringList names;
+    const QHash<QString, SchemaObject> program = programSchema();
+    for (auto it = program.begin(); it != program.end(); ++it) {
+        if (it->type == QLatin1String("index"))
+            names << it.key();
+    }
+    names.sort();
+    return names;
+}
+
 void makeIndexes(const QString &fileName, const QStringList &names)
 {
     if (names.isEmpty())

@@ -23,6 +23,9 @@ SchemaFindings compareSchema(const QString &fileName);
 // The refusal for the foreign objects, naming the file; empty when there are none.
 QString foreignObjectsMessage(const QString &fileName, const SchemaFindings &findings);
 
+// The names of every index the program makes, at the start or when first needed.
+QStringList programIndexes();
+
 // Makes the named indexes in the file as the program makes them, replacing one of the same name.
 void makeIndexes(const QString &fileName, const QStringList &names);
 

@@ -138,7 +138,8 @@ void TFormEmptyTable::BitBtn1Click()
     // The reserved member stays, stamped with the moment of the clearing; every other member goes.
     Cursor &members = *m_data.TableCustomers;
     inOneTransaction(members, 1, [&] {
-        const QString others = QStringLiteral("Customers_id IS NOT ?");
+        const QString others =
+            members.database().dialect().notSame(QStringLiteral("Customers_id"), QStringLiteral("?"));
         deleteWithProgress(members, others, {kReservedMember});
         if (members.locate(QStringLiteral("Customers_id"), kReservedMember)) {
             members.edit();

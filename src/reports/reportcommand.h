@@ -6,7 +6,8 @@ class QTextStream;
 
 namespace ktv::reports {
 
-// --report KIND --from YYYY-MM-DD --to YYYY-MM-DD [--csv] on the venue database in folder.
+// --report KIND --from YYYY-MM-DD --to YYYY-MM-DD [--csv] on the venue database in folder: a data folder, or
+// the server's address the start's venue location gave (store/venuelocation.h).
 struct ReportRequest
 {
     QString folder;

@@ -48,14 +48,11 @@ QDateTime moment(const QVariant &stored)
 
 void ensureReportIndexes(Database &db)
 {
-    QSqlQuery found = db.run(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?"),
-                             {kCheckoutIndex});
-    const bool present = found.next();
-    found.finish();
-    if (present)
+    if (db.hasIndex(kCheckoutIndex))
         return;
     Transaction tx(db);
-    db.run(QStringLiteral("CREATE INDEX IF NOT EXISTS \"%1\" ON Openroom (Openroom_endtime)").arg(kCheckoutIndex));
+    db.run(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON Openroom (Openroom_endtime)")
+               .arg(db.dialect().definedName(kCheckoutIndex)));
     tx.commit();
 }
 
@@ -67,13 +64,14 @@ QString visitsStatement()
         "FROM Openroom WHERE Openroom_endtime >= ? AND Openroom_endtime < ?");
 }
 
-QString linesStatement()
+QString linesStatement(const Dialect &dialect)
 {
-    // CROSS JOIN keeps the visits the outer loop: a range of check-outs read by their index, then each visit's
-    // order lines by the openroomls index, never the whole order-line table.
+    // The visits are the outer loop: a range of check-outs read by their index, then each visit's order lines
+    // by the openroomls index, never the whole order-line table.
     return QStringLiteral("SELECT o.Openroom_begintime, o.Openroom_endtime, c.Pear_id, c.Pear_shuliang, c.Pear_price "
-                          "FROM Openroom AS o CROSS JOIN Callpear AS c ON c.Openroom_lishu = o.Openroom_Lishui "
-                          "WHERE o.Openroom_endtime >= ? AND o.Openroom_endtime < ?");
+                          "FROM Openroom AS o %1 Callpear AS c ON c.Openroom_lishu = o.Openroom_Lishui "
+                          "WHERE o.Openroom_endtime >= ? AND o.Openroom_endtime < ?")
+        .arg(dialect.joinInOrder());
 }
 
 namespace {
@@ -110,7 +108,7 @@ void readVisits(Database &db, const DateRange &range, const std::function<void(c
 void readOrderLines(Database &db, const DateRange &range,
                     const std::function<void(const VisitRow &, const OrderLine &)> &take)
 {
-    QSqlQuery query = rangeQuery(db, linesStatement(), range);
+    QSqlQuery query = rangeQuery(db, linesStatement(db.dialect()), range);
     VisitRow visit;
     OrderLine line;
     while (query.next()) {
@@ -136,8 +134,8 @@ QStringList readRoomList(Database &db)
 QHash<QString, QString> readDrinkNames(Database &db)
 {
     // The drinks list is the venue's menu: it stays small however long the history grows.
-    QSqlQuery query =
-        db.run(QStringLiteral("SELECT Pear_bm, Pear_name FROM Pear WHERE Pear_bm IS NOT NULL ORDER BY rowid"));
+    QSqlQuery query = db.run(QStringLiteral("SELECT Pear_bm, Pear_name FROM Pear WHERE Pear_bm IS NOT NULL ORDER BY %1")
+                                 .arg(db.dialect().rowKey(tables::pear())));
     QList<std::pair<QString, QString>> list;
     while (query.next())
         list.append({query.value(0).toString(), query.value(1).toString()});

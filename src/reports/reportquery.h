@@ -6,6 +6,7 @@
 
 namespace ktv {
 class Database;
+class Dialect;
 }
 
 // Reading what the reports sum: the visits checked out in a range, with their order lines, read through
@@ -20,7 +21,7 @@ void ensureReportIndexes(Database &db);
 
 // The statements the readers run, each with the range's two bounds to bind, for showing their plans.
 QString visitsStatement();
-QString linesStatement();
+QString linesStatement(const Dialect &dialect);
 
 // Hands each visit whose end time lies in the range's window to take, open ones included (the sums leave them
 // out), as the rows are read: nothing is gathered.

@@ -133,7 +133,7 @@ bool Database::isServerAddress(const QString &where)
 
 Database::Database(Engine engine, const QString &location, const QString &connectionName)
     : m_dialect(engine), m_location(location), m_folder(engine == Engine::Sqlite ? location : QString()),
-      m_connectionName(connectionName)
+      m_file(engine == Engine::Sqlite ? fileNameIn(location) : QString()), m_connectionName(connectionName)
 {
 }
 
@@ -250,7 +250,7 @@ std::unique_ptr<Database> Database::openTablesOnServer(const QString &address, c
     return db;
 }
 
-std::unique_ptr<Database> Database::create(const QString &folder)
+std::unique_ptr<Database> Database::create(const QString &folder, const Fill &fill)
 {
     if (isServerAddress(folder)) {
         std::unique_ptr<Database> db = connectServer(folder);
@@ -261,7 +261,7 @@ std::unique_ptr<Database> Database::create(const QString &folder)
             throw StoreError(QStringLiteral("数据库 %1 中已经有 %2 张表，不会在其中建立新的数据库；请使用一个空的数据库")
                                  .arg(shownAddress(QUrl(folder)))
                                  .arg(found));
-        db->createSchema();
+        db->createSchema(fill);
         db->configure();
         return db;
     }
@@ -280,7 +280,25 @@ std::unique_ptr<Database> Database::create(const QString &folder)
                              .arg(QDir::toNativeSeparators(file), conn.lastError().text()));
     db->run(QStringLiteral("PRAGMA journal_mode=WAL"));
     db->configure();
-    db->createSchema();
+    db->createSchema(fill);
+    return db;
+}
+
+std::unique_ptr<Database> Database::createFile(const QString &file, const Fill &fill)
+{
+    const QFileInfo info(file);
+    if (info.exists() && info.size() > 0)
+        throw StoreError(QStringLiteral("数据库文件已存在，不会覆盖：%1").arg(QDir::toNativeSeparators(file)));
+    std::unique_ptr<Database> db(new Database(Engine::Sqlite, info.absolutePath(), nextConnectionName()));
+    db->m_file = info.absoluteFilePath();
+    QSqlDatabase conn = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), db->m_connectionName);
+    conn.setDatabaseName(db->m_file);
+    conn.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!conn.open())
+        throw StoreError(QStringLiteral("无法创建数据库文件 %1：%2")
+                             .arg(QDir::toNativeSeparators(file), conn.lastError().text()));
+    db->run(QStringLiteral("PRAGMA synchronous=FULL"));
+    db->createSchema(fill);
     return db;
 }
 
@@ -302,12 +320,12 @@ void Database::configure()
 void Database::validate()
 {
     const bool server = m_dialect.isServer();
-    const QString file = server ? shownAddress(QUrl(m_location)) : QDir::toNativeSeparators(fileNameIn(m_folder));
+    const QString file = server ? shownAddress(QUrl(m_location)) : QDir::toNativeSeparators(m_file);
     const QString what = server ? QStringLiteral("数据库") : QStringLiteral("数据库文件");
     // Only what a start needs: the header, the schema, and the first and last record of every table. The
     // whole file is read by the full check, which runs apart from the start (integritycheck.h).
     if (!server) {
-        const QString header = headerProblem(fileNameIn(m_folder));
+        const QString header = headerProblem(m_file);
         if (!header.isEmpty())
             throw StoreError(header);
         QSqlQuery schema(connection());
@@ -335,7 +353,7 @@ void Database::validate()
 void Database::checkTables(const QList<const TableDef *> &tables)
 {
     const bool server = m_dialect.isServer();
-    const QString file = server ? shownAddress(QUrl(m_location)) : QDir::toNativeSeparators(fileNameIn(m_folder));
+    const QString file = server ? shownAddress(QUrl(m_location)) : QDir::toNativeSeparators(m_file);
     for (const TableDef *table : tables) {
         const QSqlRecord rec = connection().record(server ? table->name.toLower() : table->name);
         if (rec.isEmpty())
@@ -376,7 +394,7 @@ void Database::createTable(const TableDef &table)
         run(statement);
 }
 
-void Database::createSchema()
+void Database::createSchema(const Fill &fill)
 {
     Transaction tx(*this);
     for (const QString &statement : m_dialect.changeNoticeFunction())
@@ -396,8 +414,10 @@ void Database::createSchema()
     }
     for (const QString &statement : m_dialect.setSchemaVersion(schemaVersion))
         run(statement);
-    tx.commit();
     m_foundVersion = schemaVersion;
+    if (fill)
+        fill(*this);
+    tx.commit();
 }
 
 void Database::upgrade()
@@ -436,7 +456,7 @@ void Database::fail(const QSqlError &error, const QString &what)
 {
     const QString why = reason(error, m_dialect.engine());
     if (isDamage(error, m_dialect.engine()))
-        throw StoreError(damagedFileMessage(fileNameIn(m_folder), why));
+        throw StoreError(damagedFileMessage(m_file, why));
     if (isConnectionLoss(error, m_dialect.engine())) {
         // The step's transaction is gone with the connection: nothing of it was stored.
         m_connectionLost = true;

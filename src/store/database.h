@@ -8,6 +8,7 @@
 #include <QSqlDriver>
 #include <QSqlQuery>
 
+#include <functional>
 #include <memory>
 
 namespace ktv {
@@ -43,8 +44,13 @@ public:
     // The same refusals as open, changing nothing: for checking a data folder.
     static void verify(const QString &where);
     // Creates a new, empty venue database in a folder (made if missing), refusing to overwrite one; or in an
-    // empty database on a server, refusing one that already holds tables.
-    static std::unique_ptr<Database> create(const QString &where);
+    // empty database on a server, refusing one that already holds tables. A fill given puts records in inside
+    // the schema's own transaction: when it fails, the server's database is left without a table.
+    using Fill = std::function<void(Database &)>;
+    static std::unique_ptr<Database> create(const QString &where, const Fill &fill = {});
+    // The same in one SQLite file of any name that is empty or missing, for a copy from another database; the
+    // file keeps SQLite's plain journal, so that it is whole on its own once closed.
+    static std::unique_ptr<Database> createFile(const QString &file, const Fill &fill = {});
 
     ~Database() override;
 
@@ -109,7 +115,7 @@ private:
     void reconnectIfLost();
     void validate();
     void checkTables(const QList<const TableDef *> &tables);
-    void createSchema();
+    void createSchema(const Fill &fill = {});
     void createTable(const TableDef &table);
 
     void begin();
@@ -122,6 +128,7 @@ private:
     quint64 m_statementsSent = 0;
     QString m_location;
     QString m_folder;
+    QString m_file; // the SQLite file; empty on a server
     QString m_staff;
     QString m_connectionName;
     int m_depth = 0;

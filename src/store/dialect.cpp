@@ -128,6 +128,37 @@ QString Dialect::indexedBy(const QString &index) const
     return isServer() ? QString() : QStringLiteral(" INDEXED BY ") + index;
 }
 
+QString Dialect::joinInOrder() const
+{
+    return isServer() ? QStringLiteral("JOIN") : QStringLiteral("CROSS JOIN");
+}
+
+QString Dialect::beginSnapshot() const
+{
+    return isServer() ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY") : QStringLiteral("BEGIN");
+}
+
+QString Dialect::serialCounterQuery(const TableDef &table) const
+{
+    if (!isServer())
+        return QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = '%1'").arg(table.name);
+    return QStringLiteral("SELECT coalesce(last_value, 0) FROM pg_sequences WHERE format('%I.%I', schemaname, "
+                          "sequencename) = pg_get_serial_sequence('%1', '%2')")
+        .arg(table.name.toLower(), table.autoIncField().toLower());
+}
+
+QStringList Dialect::continueSerial(const TableDef &table, qint64 highest) const
+{
+    if (highest <= 0)
+        return {};
+    if (isServer())
+        return {QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), %3)")
+                    .arg(table.name.toLower(), table.autoIncField().toLower())
+                    .arg(highest)};
+    return {QStringLiteral("DELETE FROM sqlite_sequence WHERE name = '%1'").arg(table.name),
+            QStringLiteral("INSERT INTO sqlite_sequence (name, seq) VALUES ('%1', %2)").arg(table.name).arg(highest)};
+}
+
 QString Dialect::indexCountQuery() const
 {
     return isServer() ? QStringLiteral("SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema() "

@@ -50,6 +50,18 @@ public:
     // Appended to an INSERT so that it answers the new row's key (SQLite gives it as the last insert id).
     QString returningKey(const TableDef &table) const;
     QString indexedBy(const QString &index) const;
+    // A join whose left table the engine reads first: SQLite's CROSS JOIN keeps that order, PostgreSQL plans
+    // its own (and takes no ON after CROSS JOIN).
+    QString joinInOrder() const;
+
+    // Starts a transaction that only reads, all of it from one moment (REPEATABLE READ on the server), as a
+    // copy of the whole database reads.
+    QString beginSnapshot() const;
+    // Answers one row: the highest serial number the table has issued, deleted rows' included (none or 0 when
+    // it has issued none). The table must have a serial number.
+    QString serialCounterQuery(const TableDef &table) const;
+    // Makes the table's next serial number follow `highest`, whatever rows were put in with their own.
+    QStringList continueSerial(const TableDef &table, qint64 highest) const;
 
     // Schema introspection: one bind, the index name; answers a count.
     QString indexCountQuery() const;

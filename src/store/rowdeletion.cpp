@@ -41,11 +41,14 @@ qint64 deleteRows(Database &db, const TableDef &table, const QString &condition,
     // Each batch ends at the row kBatch rows on: both statements walk the table's own key from where the
     // last batch stopped, never from its start.
     const QString key = db.dialect().rowKey(table);
-    QSqlQuery bound = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %1 > ?%3 ORDER BY %1 LIMIT 1 OFFSET %4")
+    // The bounds are bigint: a server takes a bound beside a 32-bit serial number as one of its own kind, and
+    // the ends of the range below would not fit.
+    QSqlQuery bound = db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %1 > CAST(? AS bigint)%3 ORDER BY %1 LIMIT 1 OFFSET %4")
                                      .arg(key, table.name, also(condition))
                                      .arg(kBatch - 1));
     QSqlQuery remove = db.prepare(
-        QStringLiteral("DELETE FROM %1 WHERE %2 > ? AND %2 <= ?%3").arg(table.name, key, also(condition)));
+        QStringLiteral("DELETE FROM %1 WHERE %2 > CAST(? AS bigint) AND %2 <= CAST(? AS bigint)%3")
+            .arg(table.name, key, also(condition)));
     qint64 from = std::numeric_limits<qint64>::min();
     qint64 deleted = 0;
     for (;;) {
