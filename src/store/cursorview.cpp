@@ -73,9 +73,11 @@ QString Cursor::orderClause() const
 {
     const Dialect &dialect = m_db.dialect();
     QStringList terms;
-    for (const QString &f : orderFields())
-        terms << dialect.orderTerm(sqlName(m_table.field(f).name), orderDescending());
-    terms << dialect.orderTerm(rowKey(), orderDescending());
+    for (const QString &f : orderFields()) {
+        const QString column = sqlName(m_table.field(f).name);
+        terms << dialect.orderTerm(column, orderDescending(), column == rowKey());
+    }
+    terms << dialect.orderTerm(rowKey(), orderDescending(), true);
     return QStringLiteral(" ORDER BY ") + terms.join(QLatin1String(", "));
 }
 

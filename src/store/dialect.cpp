@@ -28,9 +28,9 @@ QString Dialect::notSame(const QString &lhs, const QString &rhs) const
     return lhs + (isServer() ? QStringLiteral(" IS DISTINCT FROM ") : QStringLiteral(" IS NOT ")) + rhs;
 }
 
-QString Dialect::orderTerm(const QString &column, bool descending) const
+QString Dialect::orderTerm(const QString &column, bool descending, bool neverEmpty) const
 {
-    if (!isServer())
+    if (!isServer() || neverEmpty)
         return descending ? column + QStringLiteral(" DESC") : column;
     return column + (descending ? QStringLiteral(" DESC NULLS LAST") : QStringLiteral(" NULLS FIRST"));
 }

@@ -29,7 +29,9 @@ public:
     QString same(const QString &lhs, const QString &rhs) const;
     QString notSame(const QString &lhs, const QString &rhs) const;
     // One term of an ORDER BY or of an index: empty values first going up, as SQLite sorts them.
-    QString orderTerm(const QString &column, bool descending) const;
+    // A column that holds no empty values (a row's own key) is ordered plainly, so that the server walks its
+    // key's index rather than sorting the table.
+    QString orderTerm(const QString &column, bool descending, bool neverEmpty = false) const;
     // A condition no row passes.
     static QString never() { return QStringLiteral("1 = 0"); }
 

@@ -362,8 +362,8 @@ QString KeyWindow::walkOrder(bool forward) const
     const Dialect &dialect = m_db.dialect();
     QStringList terms;
     for (const QString &column : m_view.orderBy)
-        terms << dialect.orderTerm(column, !ascendingWalk(forward));
-    terms << dialect.orderTerm(m_view.key, !ascendingWalk(forward));
+        terms << dialect.orderTerm(column, !ascendingWalk(forward), column == m_view.key);
+    terms << dialect.orderTerm(m_view.key, !ascendingWalk(forward), true);
     return terms.join(QLatin1String(", "));
 }
 
