@@ -838,6 +838,8 @@ const Row kRows[] = {
     {"linesLast", "order lines: open, last, read it"},
     {"linesCount", "order lines: count for a grid"},
     {"membersReread", "member list re-read after another commit"},
+    {"boardCharges", "the board's running charges (bands, a move)"},
+    {"boardStays", "  (of which the visits' stays read)"},
     {"reportMonth", "the three reports of a month"},
 };
 
