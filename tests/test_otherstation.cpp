@@ -8,6 +8,8 @@
 #include "clients/formkhdkfpd.h"
 #include "clients/formopenclients.h"
 #include "fakeagent.h"
+#include "maintenance/databaseinit.h"
+#include "maintenance/emptytables.h"
 #include "visits/formcallpear.h"
 #include "visits/formcloseroomandpay.h"
 #include "visits/formopenroom.h"
@@ -104,6 +106,7 @@ private slots:
     void screensOpenedFromTheMenuListTheirRecords();
     void startOnAServerThatCannotBeReachedNamesIt();
     void passwordIsAskedWhenLibpqHasNone();
+    void clearingOnAServerKeepsASnapshotFirst();
     void checkOutAndPaymentRefuseAVisitSettledElsewhere();
     void drinksLineRefusedForAVisitSettledElsewhere();
     void deletedDrinkIsNotReplacedByTheNext();
@@ -175,6 +178,35 @@ void TestOtherStation::passwordIsAskedWhenLibpqHasNone()
     f.program = startProgram(f.folder(), f.services.platform(), &error, address);
     QVERIFY(!f.program);
     QVERIFY2(error.startsWith(QStringLiteral("无法连接数据库服务器 ")), qPrintable(error));
+}
+
+// The clearing's backup of a venue on a server is a snapshot of it in the station's own backups folder, which
+// restores to either engine.
+void TestOtherStation::clearingOnAServerKeepsASnapshotFirst()
+{
+    if (!testserver::wanted())
+        QSKIP("a venue on a server");
+    AppFixture f;
+    f.addRoom(QStringLiteral("101"), tables::no);
+    f.addRecord(tables::openroom(), {{QStringLiteral("Openroom_room_id"), QStringLiteral("101")},
+                                     {QStringLiteral("Openroom_jbxf"), 80.5}});
+    f.start();
+    f.services.dialogs.answerText(QStringLiteral("RoomKeeper"));
+    f.services.dialogs.answerYes();
+    zapData(f.data(), f.services.platform(), f.program->main.get(), [](TFormEmptyTable &window) {
+        window.findChild<QPushButton *>(QStringLiteral("BitBtn6"))->click();
+    });
+    QVERIFY2(f.services.dialogs.errors().isEmpty(), qPrintable(f.services.dialogs.errors().join(u'\n')));
+    QCOMPARE(f.count(QStringLiteral("Openroom")), 0);
+    const QDir backups(f.folder() + QStringLiteral("/backups"));
+    const QStringList taken = backups.entryList({QStringLiteral("auto-*.db")});
+    QCOMPARE(taken.size(), 1);
+    QTemporaryDir copy;
+    QVERIFY(QFile::copy(backups.filePath(taken.first()), Database::fileNameIn(copy.path())));
+    std::unique_ptr<Database> kept = Database::open(copy.path());
+    QSqlQuery visit = kept->run(QStringLiteral("SELECT Openroom_jbxf FROM Openroom"));
+    QVERIFY(visit.next());
+    QCOMPARE(visit.value(0).toDouble(), 80.5);
 }
 
 void TestOtherStation::checkOutAndPaymentRefuseAVisitSettledElsewhere()

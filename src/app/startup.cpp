@@ -206,6 +206,7 @@ std::unique_ptr<Program> startProgram(const QString &folder, const Platform &pla
         if (venue.onServer() && !QFileInfo(folder).isDir())
             throw StoreError(QStringLiteral("找不到数据文件夹：%1").arg(QDir::toNativeSeparators(folder)));
         program->db = openAskingPassword(venue.where(), platform.dialogs);
+        program->db->setStationFolder(folder);
         program->lock = FolderLock::tryHold(folder);
         if (!program->lock)
             throw StoreError(QStringLiteral("数据文件夹 %1 已被另一个运行中的本程序使用")

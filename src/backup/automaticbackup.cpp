@@ -2,11 +2,16 @@
 
 #include "backupfolder.h"
 #include "backupjob.h"
+#include "enginecopy.h"
+#include "onlinecopy.h"
 
+#include "store/database.h"
 #include "store/storeerror.h"
 #include "widgets/platform.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QScopeGuard>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProgressDialog>
@@ -81,9 +86,27 @@ QString checkedBackup(const QString &dataFolder, const Platform &platform, QWidg
 
 } // namespace
 
-QString backupBeforeClearing(const QString &dataFolder, const Platform &platform, QWidget *parent)
+QString snapshotOfServer(Database &db, BackupKind kind, const QDateTime &moment)
 {
-    return checkedBackup(dataFolder, platform, parent, QStringLiteral("未清空任何数据。"));
+    // The copy reads one moment of the server's database on this station's own connection; the cashier
+    // waits for it, as for a backup in the foreground.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto done = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    const CopyTarget target = reserveBackup(db.stationFolder(), kind, moment);
+    copyToFile(db, target);
+    return target.finalPath;
+}
+
+QString backupBeforeClearing(Database &db, const Platform &platform, QWidget *parent)
+{
+    const QString notDone = QStringLiteral("未清空任何数据。");
+    if (!db.dialect().isServer())
+        return checkedBackup(db.folder(), platform, parent, notDone);
+    try {
+        return snapshotOfServer(db, BackupKind::Automatic, platform.clock.now());
+    } catch (const StoreError &e) {
+        throw StoreError(QStringLiteral("%1\n%2").arg(e.message(), notDone));
+    }
 }
 
 QString backupBeforeUpgrade(const QString &dataFolder, const Platform &platform)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "backupfolder.h"
+
+#include <QDateTime>
 #include <QString>
 
 #include <memory>
@@ -9,6 +12,7 @@ class QWidget;
 namespace ktv {
 
 class BackupJob;
+class Database;
 struct Platform;
 
 // After start-up: when the newest backup in the data folder is more than a day old, or there is none, an
@@ -22,7 +26,11 @@ QString waitWithProgress(BackupJob &job, QWidget *parent);
 
 // An automatic backup in the foreground, before any table may be cleared. Returns the backup, which is there
 // and passed its check; throws StoreError when it is not: then nothing may be cleared.
-QString backupBeforeClearing(const QString &dataFolder, const Platform &platform, QWidget *parent);
+QString backupBeforeClearing(Database &db, const Platform &platform, QWidget *parent);
+
+// A backup taken now of a venue database on a server: one snapshot of it, as a checked SQLite file of the
+// kind given in the station's backups folder, in the foreground. Returns its path; throws StoreError.
+QString snapshotOfServer(Database &db, BackupKind kind, const QDateTime &moment);
 
 // The same, before a database made by an earlier release is upgraded at start-up.
 QString backupBeforeUpgrade(const QString &dataFolder, const Platform &platform);

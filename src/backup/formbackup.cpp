@@ -46,7 +46,7 @@ QString momentText(const QDateTime &moment)
 } // namespace
 
 TFormBackup::TFormBackup(TDataModule1 &data, const Platform &platform, QWidget *parent)
-    : QDialog(parent), m_db(data.database()), m_folder(data.database().folder()), m_platform(platform)
+    : QDialog(parent), m_db(data.database()), m_folder(data.database().stationFolder()), m_platform(platform)
 {
     setObjectName(QStringLiteral("FormBackup"));
     setWindowTitle(QStringLiteral("备份与恢复"));
@@ -119,6 +119,10 @@ void TFormBackup::showCheckResult(const QString &text)
 
 void TFormBackup::BitBtnBackupNowClick()
 {
+    if (m_db.dialect().isServer()) {
+        fillList(snapshotOfServer(m_db, BackupKind::Manual, m_platform.clock.now()));
+        return;
+    }
     BackupJob job(m_folder, BackupKind::Manual, m_platform.clock.now());
     job.start();
     fillList(waitWithProgress(job, this));
@@ -129,6 +133,14 @@ void TFormBackup::BitBtnRestoreClick()
     const QTableWidgetItem *chosen = m_list->currentRow() < 0 ? nullptr : m_list->item(m_list->currentRow(), 0);
     if (!chosen) {
         m_platform.dialogs.showMessage(QStringLiteral("请先选择要恢复的备份。"));
+        return;
+    }
+    // A restore replaces what every station works on: it is done with all of them closed.
+    if (m_db.dialect().isServer()) {
+        m_platform.dialogs.showMessage(
+            QStringLiteral("数据库在数据库服务器上，各收银台都在使用它：请先退出所有收银台上的程序，再用命令\n"
+                           "ktv --data-dir %1 --restore %2\n恢复这个备份。")
+                .arg(QDir::toNativeSeparators(m_folder), QDir::toNativeSeparators(chosen->data(Qt::UserRole).toString())));
         return;
     }
     const std::optional<QString> confirmedBy =

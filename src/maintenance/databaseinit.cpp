@@ -20,7 +20,7 @@ void zapData(TDataModule1 &data, const Platform &platform, QWidget *parent,
     if (!platform.dialogs.warn(QStringLiteral("此操作将删除所有数据！确定继续吗？")))
         return;
     // Nothing may be cleared without a backup of what is there now.
-    backupBeforeClearing(data.database().folder(), platform, parent);
+    backupBeforeClearing(data.database(), platform, parent);
     platform.beeper.beep();
     {
         TFormEmptyTable window(data, platform, parent);

@@ -56,6 +56,10 @@ public:
 
     // The data folder; empty for a database on a server.
     QString folder() const { return m_folder; }
+    // Where this station keeps its settings and backups: the data folder, which a database on a server is
+    // told by the start.
+    QString stationFolder() const { return m_folder.isEmpty() ? m_stationFolder : m_folder; }
+    void setStationFolder(const QString &folder) { m_stationFolder = folder; }
     // The data folder or the server's address, as given.
     QString location() const { return m_location; }
     const Dialect &dialect() const { return m_dialect; }
@@ -128,6 +132,7 @@ private:
     quint64 m_statementsSent = 0;
     QString m_location;
     QString m_folder;
+    QString m_stationFolder;
     QString m_file; // the SQLite file; empty on a server
     QString m_staff;
     QString m_connectionName;
