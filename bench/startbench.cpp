@@ -183,7 +183,8 @@ int stepsOnce(const QString &location)
         where = scratch.path();
     }
     std::unique_ptr<Database> db = Database::open(where);
-    const qint64 serial = scalar(*db, QStringLiteral("SELECT min(Openroom_Lishui) FROM Openroom WHERE Openroom_endtime IS NULL"));
+    const qint64 serial = scalar(*db, QStringLiteral("SELECT min(Openroom_Lishui) FROM Openroom WHERE Openroom_endtime IS NULL OR "
+                                                               "Openroom_endtime < Openroom_begintime"));
     if (serial < 0)
         return 1;
     const QDateTime now = QDateTime::currentDateTime();
