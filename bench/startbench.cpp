@@ -171,7 +171,7 @@ int clearOnce(const QString &venue)
     return 0;
 }
 
-// The statements each check-out step sends, on the oldest visit not checked out: what a step costs does not
+// The statements each check-out step sends, on the oldest member's visit not checked out: what a step costs does not
 // depend on the engine's speed or the machine's load. A venue in a folder is worked on a copy.
 int stepsOnce(const QString &location)
 {
@@ -183,8 +183,10 @@ int stepsOnce(const QString &location)
         where = scratch.path();
     }
     std::unique_ptr<Database> db = Database::open(where);
-    const qint64 serial = scalar(*db, QStringLiteral("SELECT min(Openroom_Lishui) FROM Openroom WHERE Openroom_endtime IS NULL OR "
-                                                               "Openroom_endtime < Openroom_begintime"));
+    // A member's visit: the last two steps are the member's.
+    const qint64 serial =
+        scalar(*db, QStringLiteral("SELECT min(Openroom_Lishui) FROM Openroom WHERE (Openroom_endtime IS NULL OR "
+                                   "Openroom_endtime < Openroom_begintime) AND Openroom_Customers_id IS NOT NULL"));
     if (serial < 0)
         return 1;
     const QDateTime now = QDateTime::currentDateTime();
