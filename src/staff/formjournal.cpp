@@ -51,7 +51,8 @@ TFormJournal::TFormJournal(Database &db, const Platform &platform, QWidget *pare
     m_action->addItems({QString(), QStringLiteral("登录"), QStringLiteral("开房"), QStringLiteral("退房"),
                         QStringLiteral("收费"), QStringLiteral("抹零"), QStringLiteral("欠帐"), QStringLiteral("删除酒水"),
                         QStringLiteral("修改数量"), QStringLiteral("修改价格"), QStringLiteral("清空数据"),
-                        QStringLiteral("恢复备份"), QStringLiteral("员工"), QStringLiteral("交班")});
+                        QStringLiteral("恢复备份"), QStringLiteral("员工"), QStringLiteral("交班"), QStringLiteral("换房"),
+                        QStringLiteral("订金")});
     m_grid->setObjectName(QStringLiteral("GridJournal"));
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     QPushButton *query = button(QStringLiteral("查询"), "BitBtnQuery", this);
