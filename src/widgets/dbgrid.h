@@ -37,6 +37,7 @@ protected:
 
 private:
     void syncFromCursor();
+    void fitColumns();
     void onFocusChanged(QWidget *old, QWidget *now);
 
     CursorTableModel *m_model;
