@@ -132,6 +132,15 @@ void DBGrid::fitColumns()
     }
 }
 
+int DBGrid::wholeWidth() const
+{
+    int width = verticalHeader()->sizeHint().width() + 2 * frameWidth() +
+                style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    for (int section = 0; section < m_model->columnCount(); ++section)
+        width += columnWidth(section);
+    return width;
+}
+
 // QWidget's destructor hands the focus on, which must no longer reach a grid that is half gone.
 DBGrid::~DBGrid()
 {
