@@ -5,6 +5,7 @@
 #include "board/roomstate.h"
 #include "catalogue/formfjfy.h"
 #include "members/formyhzc.h"
+#include "store/reservationtimes.h"
 #include "store/storedrecord.h"
 #include "store/storeerror.h"
 #include "visits/checkinstep.h"
@@ -158,6 +159,7 @@ private slots:
     void accelleratorStepTakesTheAmountBeingTyped();
     void twoStationsSettlingOneVisitAtOnce();
     void roomChangeWithBandsChargesWhatTheBoardShowed();
+    void roomChangeIntoABookedRoomAsksFirst();
     void roomChangeRefusedOnWhatIsStoredNow();
 };
 
@@ -645,6 +647,36 @@ void CheckOutTest::roomChangeWithBandsChargesWhatTheBoardShowed()
 
 // The step reads the room and the visit inside its own transaction: a room another station let a moment
 // before, a visit checked out, or a write that fails halfway leave everything as it was.
+void CheckOutTest::roomChangeIntoABookedRoomAsksFirst()
+{
+    VisitFixture f;
+    const QDateTime now = f.services.clock.now();
+    {
+        Transaction tx(*f.db);
+        StoredRecord::insert(*f.db, tables::reservation(),
+                             {{QStringLiteral("Reservation_name"), QStringLiteral("李四")},
+                              {QStringLiteral("Reservation_room"), QStringLiteral("102")},
+                              {QStringLiteral("Reservation_from"), now.addSecs(30 * 60)},
+                              {QStringLiteral("Reservation_to"), now.addSecs(150 * 60)},
+                              {QStringLiteral("Reservation_state"), reservationtimes::booked}});
+        tx.commit();
+    }
+    const QStringList before = f.moveTraces();
+    f.locate(QStringLiteral("101"));
+    f.services.dialogs.answerNo();
+    VisitFixture::pickWhenAsked(QStringLiteral("102"));
+    f.screen().BitBtnHuanfang()->click();
+    QVERIFY(f.services.dialogs.unexpected().isEmpty());
+    QCOMPARE(f.services.dialogs.texts(ScriptedDialogs::Kind::Confirm),
+             QStringList{QStringLiteral("该房间已被预订：李四 22:10，确定换房吗?")});
+    QCOMPARE(f.moveTraces(), before);
+
+    f.services.dialogs.answerYes();
+    VisitFixture::pickWhenAsked(QStringLiteral("102"));
+    f.screen().BitBtnHuanfang()->click();
+    QCOMPARE(f.stored("Openroom", "Openroom_room_id", "Openroom_Lishui=1").toString(), QStringLiteral("102"));
+}
+
 void CheckOutTest::roomChangeRefusedOnWhatIsStoredNow()
 {
     VisitFixture f;

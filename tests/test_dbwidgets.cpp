@@ -7,6 +7,7 @@
 #include "widgets/dbgridmodel.h"
 #include "widgets/dbnavigator.h"
 
+#include <QHeaderView>
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QLabel>
@@ -95,6 +96,7 @@ private slots:
     void cellTexts_data();
     void cellTexts();
     void titlesAndReadOnlyCells();
+    void timesAndTitlesShownWhole();
     void inPlaceEditSavedWhenAnotherRowSelected();
     void refusedSaveKeepsRowSelected();
     void typingOnAfterARefusalNeitherCrashesNorRepeats();
@@ -197,6 +199,26 @@ void DBWidgetsTest::cellTexts()
     QCOMPARE(model.index(0, 0).data(Qt::EditRole).toString(), edited);
     DBEdit edit(dialogs, QStringLiteral("label"), &source, field);
     QCOMPARE(edit.text(), shown);
+}
+
+// A booking's or a visit's time is shown to the second, and a long title in full, without the cashier
+// widening the column.
+void DBWidgetsTest::timesAndTitlesShownWhole()
+{
+    RoomsFixture f;
+    const QString begin = QStringLiteral("Openroom_begintime");
+    f.store.addRecord(tables::openroom(), {{begin, QDateTime(QDate(2026, 12, 8), QTime(20, 30))}});
+    Cursor visits(*f.store.db, tables::openroom());
+    visits.open();
+    DataSource source(&visits);
+    const QString title = QStringLiteral("特殊时段1开始时间");
+    DBGrid grid(new CursorTableModel(f.dialogs, &source, {{begin, QStringLiteral("开始")}, {begin, title}}));
+    const QString shown = grid.model()->index(0, 0).data().toString();
+    QCOMPARE(shown, QStringLiteral("2026-12-08 20:30:00"));
+    QVERIFY(grid.columnWidth(0) > grid.fontMetrics().horizontalAdvance(shown));
+    QFont bold = grid.horizontalHeader()->font();
+    bold.setBold(true);
+    QVERIFY(grid.columnWidth(1) > QFontMetrics(bold).horizontalAdvance(title));
 }
 
 void DBWidgetsTest::titlesAndReadOnlyCells()

@@ -95,6 +95,7 @@ TFormStaff::TFormStaff(Database &db, const Platform &platform, const QString &au
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(tools);
     layout->addWidget(m_grid, 1);
+    resize(m_grid->wholeWidth() + layout->contentsMargins().left() + layout->contentsMargins().right(), 360);
 }
 
 std::optional<QString> TFormStaff::askToOpen(Database &db, const Platform &platform, QWidget *parent)

@@ -60,6 +60,15 @@ QList<Booking> onBoard(Database &db, const QDateTime &now, int leadMinutes)
     return found;
 }
 
+std::optional<Booking> dueIn(Database &db, const QString &room, const QDateTime &now)
+{
+    for (const Booking &b : onBoard(db, now, leadMinutes(db))) {
+        if (b.room.compare(room, Qt::CaseInsensitive) == 0)
+            return b;
+    }
+    return std::nullopt;
+}
+
 void expireLate(Database &db, const QDateTime &dayStart, const QDateTime &dayEnd, const QDateTime &now)
 {
     // Late means arriving at or before now less the grace: the range is cut there, inside the day.

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace ktv {
 
 class Database;
@@ -28,6 +30,8 @@ struct Booking
 int leadMinutes(Database &db);
 // The bookings that mark their rooms on the board at now, in order of arrival, read with one range query.
 QList<Booking> onBoard(Database &db, const QDateTime &now, int leadMinutes);
+// The booking whose party is due in the room at now, as the board shows it with the venue's lead.
+std::optional<Booking> dueIn(Database &db, const QString &room, const QDateTime &now);
 
 // Stores "过期" on the bookings of [dayStart, dayEnd) that are late at now; nothing else changes.
 void expireLate(Database &db, const QDateTime &dayStart, const QDateTime &dayEnd, const QDateTime &now);

@@ -20,10 +20,10 @@ QString openedMessage(const QString &room, const QString &member)
     return QStringLiteral("房间号为： ") + room + QStringLiteral("已开房给客户：") + member;
 }
 
-QString bookedRoomQuestion(const QString &name, const QDateTime &from)
+QString bookedRoomQuestion(const QString &name, const QDateTime &from, const QString &step)
 {
     return QStringLiteral("该房间已被预订：") + name + QLatin1Char(' ') + from.toString(QStringLiteral("HH:mm")) +
-           QStringLiteral("，确定开房吗?");
+           QStringLiteral("，确定") + step + QStringLiteral("吗?");
 }
 
 } // namespace ktv::checkin

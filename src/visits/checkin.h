@@ -12,7 +12,7 @@ bool searchesByName(const QString &text);
 
 QString roomInUseMessage(const QString &room);
 QString openedMessage(const QString &room, const QString &member);
-// Asked before a room whose booked party is due is let to another guest.
-QString bookedRoomQuestion(const QString &name, const QDateTime &from);
+// Asked before a room whose booked party is due is let to another guest, or another party moves in.
+QString bookedRoomQuestion(const QString &name, const QDateTime &from, const QString &step = QStringLiteral("开房"));
 
 } // namespace ktv::checkin

@@ -1,6 +1,7 @@
 #include "formcloseroomandpay.h"
 
 #include "charge.h"
+#include "checkin.h"
 #include "checkoutsteps.h"
 #include "deposit.h"
 #include "formpickroom.h"
@@ -459,6 +460,10 @@ void TFormCloseroomandPay::BitBtnHuanfangClick()
     }
     TFormPickRoom pick(m_data.database(), m_platform, this);
     if (pick.exec() != QDialog::Accepted)
+        return;
+    // A party is moved into a room whose booked guests are due only when the cashier says so, as at check-in.
+    const auto due = reservations::dueIn(m_data.database(), pick.chosenRoom(), m_platform.clock.now());
+    if (due && !m_platform.dialogs.confirm(checkin::bookedRoomQuestion(due->name, due->from, QStringLiteral("换房"))))
         return;
     const roommove::Moved moved =
         roommove::moveVisit(m_data.database(), serial, pick.chosenRoom(), m_platform.clock.now());

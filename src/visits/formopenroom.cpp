@@ -203,13 +203,8 @@ void TFormOpenroom::BitBtnKaifangClick()
 // A room whose booked party is due is let to another guest only when the cashier says so.
 bool TFormOpenroom::confirmBooked(const QString &room)
 {
-    Database &db = m_data.database();
-    const QDateTime now = m_platform.clock.now();
-    for (const reservations::Booking &b : reservations::onBoard(db, now, reservations::leadMinutes(db))) {
-        if (b.room.compare(room, Qt::CaseInsensitive) == 0)
-            return m_platform.dialogs.confirm(checkin::bookedRoomQuestion(b.name, b.from));
-    }
-    return true;
+    const auto due = reservations::dueIn(m_data.database(), room, m_platform.clock.now());
+    return !due || m_platform.dialogs.confirm(checkin::bookedRoomQuestion(due->name, due->from));
 }
 
 void TFormOpenroom::checkInReservation(qint64 reservationId, const QString &room)

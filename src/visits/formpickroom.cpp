@@ -46,6 +46,7 @@ TFormPickRoom::TFormPickRoom(Database &db, const Platform &platform, QWidget *pa
     buttons->addWidget(m_ok);
     buttons->addWidget(m_cancel);
     layout->addLayout(buttons);
+    resize(m_grid->wholeWidth() + layout->contentsMargins().left() + layout->contentsMargins().right(), 360);
     connect(m_ok, &QPushButton::clicked, this, [this] { runGuarded(m_platform.dialogs, [this] { BitBtnOKClick(); }); });
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     runGuarded(m_platform.dialogs, [this] { m_rooms->open(); });

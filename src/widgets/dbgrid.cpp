@@ -2,6 +2,7 @@
 
 #include "dbgridmodel.h"
 #include "store/cursor.h"
+#include "store/fielddef.h"
 #include "widgets/platform.h"
 
 #include <QApplication>
@@ -10,7 +11,10 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QStyledItemDelegate>
+
+#include <algorithm>
 
 namespace ktv {
 
@@ -102,9 +106,39 @@ DBGrid::DBGrid(CursorTableModel *model, QWidget *parent) : QTableView(parent), m
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    fitColumns();
     connect(m_model, &CursorTableModel::cursorRowChanged, this, &DBGrid::syncFromCursor);
     m_focusConnection = connect(qApp, &QApplication::focusChanged, this, &DBGrid::onFocusChanged);
     syncFromCursor();
+}
+
+// A column is at least as wide as its title, and a time column shows the whole time: a booking or a visit
+// cut to "2026-12-08 ..." hides the hour the cashier looks for.
+void DBGrid::fitColumns()
+{
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    const int timeWidth = fontMetrics().horizontalAdvance(QStringLiteral("2026-12-08 20:00:00")) + padding;
+    QFont bold = horizontalHeader()->font();
+    bold.setBold(true); // the header's titles are drawn bold by some styles
+    const QFontMetrics titleMetrics(bold);
+    for (int section = 0; section < m_model->columnCount(); ++section) {
+        int width = horizontalHeader()->defaultSectionSize();
+        const QString title = m_model->headerData(section, Qt::Horizontal, Qt::DisplayRole).toString();
+        width = std::max(width, titleMetrics.horizontalAdvance(title) + padding);
+        const FieldDef *field = m_model->fieldOf(section);
+        if (field && field->kind == FieldKind::DateTime)
+            width = std::max(width, timeWidth);
+        setColumnWidth(section, width);
+    }
+}
+
+int DBGrid::wholeWidth() const
+{
+    int width = verticalHeader()->sizeHint().width() + 2 * frameWidth() +
+                style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    for (int section = 0; section < m_model->columnCount(); ++section)
+        width += columnWidth(section);
+    return width;
 }
 
 // QWidget's destructor hands the focus on, which must no longer reach a grid that is half gone.

@@ -24,6 +24,9 @@ public:
     bool commitPending();
     // Closes an open cell editor without writing its text.
     void discardPending();
+    // The width that shows every column without scrolling sideways: what a small dialog holding the grid
+    // opens at.
+    int wholeWidth() const;
 
 signals:
     // The grid or its cell editor received the focus from outside the grid.
@@ -37,6 +40,7 @@ protected:
 
 private:
     void syncFromCursor();
+    void fitColumns();
     void onFocusChanged(QWidget *old, QWidget *now);
 
     CursorTableModel *m_model;

@@ -40,6 +40,7 @@ public:
     const QList<GridColumn> &columns() const { return m_columns; }
     const GridColumn &column(int section) const { return m_columns.at(section); }
     int failedWrites() const { return m_failedWrites; } // setData calls refused so far
+    const FieldDef *fieldOf(int section) const; // null while no cursor shows the column's field
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -71,7 +72,6 @@ private:
     void syncRowCount();
     void emitRowChanged(int row);
     int cursorColumn(int section) const; // -1 when the cursor does not show the column's field
-    const FieldDef *fieldOf(int section) const;
 
     Dialogs &m_dialogs;
     QPointer<DataSource> m_source;
